@@ -1,0 +1,197 @@
+#include "driver/platform.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace tarnvik {
+
+namespace {
+
+file_identity identity_from(const struct stat& st) {
+    file_identity id;
+    id.exists = true;
+    id.device = static_cast<std::uint64_t>(st.st_dev);
+    id.inode = static_cast<std::uint64_t>(st.st_ino);
+    id.regular = S_ISREG(st.st_mode);
+    id.permissions = static_cast<unsigned>(st.st_mode & 07777);
+    id.size = static_cast<std::int64_t>(st.st_size);
+    return id;
+}
+
+io_result result_of(std::int64_t value) {
+    return value < 0 ? io_result{-1, errno} : io_result{value, 0};
+}
+
+// Copies `text` into `out` (of `size` bytes) after `used` bytes; false when
+// it does not fit.
+bool append_text(char* out, std::size_t size, std::size_t& used, const char* text) {
+    const std::size_t length = std::strlen(text);
+    if (used + length >= size) {
+        return false;
+    }
+    std::memcpy(out + used, text, length + 1);
+    used += length;
+    return true;
+}
+
+}  // namespace
+
+bool is_terminal(std::FILE* stream) {
+    const int fd = fileno(stream);
+    return fd >= 0 && isatty(fd) == 1;
+}
+
+std::int64_t monotonic_milliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+file_identity identity_of_name(const char* name) {
+    struct stat st {};
+    if (stat(name, &st) != 0) {
+        return {};
+    }
+    return identity_from(st);
+}
+
+file_identity identity_of_descriptor(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0) {
+        return {};
+    }
+    return identity_from(st);
+}
+
+bool same_file(const file_identity& a, const file_identity& b) {
+    return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+}
+
+io_result open_existing_for_reading(const char* name) {
+    const int fd = open(name, O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    return result_of(fd);
+}
+
+io_result open_for_appending(const char* name, bool& created) {
+    int fd = open(name, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    created = fd >= 0;
+    if (fd < 0 && errno == EEXIST) {
+        fd = open(name, O_WRONLY | O_APPEND | O_CLOEXEC);
+    }
+    return result_of(fd);
+}
+
+io_result open_existing_for_writing(const char* name) {
+    return result_of(open(name, O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+}
+
+io_result read_some(int fd, void* into, std::size_t size) {
+    for (;;) {
+        const ssize_t got = read(fd, into, size);
+        if (got >= 0 || errno != EINTR) {
+            return result_of(got);
+        }
+    }
+}
+
+io_result write_some(int fd, const void* from, std::size_t size) {
+    for (;;) {
+        const ssize_t put = write(fd, from, size);
+        if (put >= 0 || errno != EINTR) {
+            return result_of(put);
+        }
+    }
+}
+
+io_result seek_to_end(int fd) {
+    return result_of(lseek(fd, 0, SEEK_END));
+}
+
+int set_length(int fd, std::int64_t length) {
+    return ftruncate(fd, static_cast<off_t>(length)) == 0 ? 0 : errno;
+}
+
+int sync_to_disk(int fd) {
+    return fsync(fd) == 0 ? 0 : errno;
+}
+
+int close_descriptor(int fd) {
+    // Linux releases the descriptor even when close reports an error, so
+    // it is never retried.
+    return close(fd) == 0 ? 0 : errno;
+}
+
+int remove_file(const char* name) {
+    return unlink(name) == 0 ? 0 : errno;
+}
+
+bool resolve_path(const char* name, char* resolved, std::size_t size, int& error) {
+    static char full[PATH_MAX];
+    if (realpath(name, full) == nullptr) {
+        error = errno;
+        return false;
+    }
+    std::size_t used = 0;
+    if (!append_text(resolved, size, used, full)) {
+        error = ENAMETOOLONG;
+        return false;
+    }
+    return true;
+}
+
+io_result create_file_beside(const char* target, const char* tag, unsigned permissions, char* name,
+                             std::size_t size) {
+    std::size_t used = 0;
+    if (!append_text(name, size, used, target) || !append_text(name, size, used, tag) ||
+        !append_text(name, size, used, "-XXXXXX")) {
+        return {-1, ENAMETOOLONG};
+    }
+    const int fd = mkostemp(name, O_CLOEXEC);
+    if (fd < 0) {
+        return {-1, errno};
+    }
+    if (fchmod(fd, static_cast<mode_t>(permissions)) != 0) {
+        const int error = errno;
+        close(fd);
+        unlink(name);
+        return {-1, error};
+    }
+    return {fd, 0};
+}
+
+int replace_file(const char* replacement, const char* target) {
+    if (rename(replacement, target) != 0) {
+        return errno;
+    }
+    // Make the new directory entry durable too.
+    static char directory[PATH_MAX];
+    std::size_t used = 0;
+    if (append_text(directory, sizeof directory, used, target)) {
+        char* slash = std::strrchr(directory, '/');
+        if (slash != nullptr) {
+            *(slash == directory ? slash + 1 : slash) = '\0';
+            const int fd = open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd >= 0) {
+                fsync(fd);
+                close(fd);
+            }
+        }
+    }
+    return 0;
+}
+
+const char* error_text(int error) {
+    return std::strerror(error);
+}
+
+}  // namespace tarnvik

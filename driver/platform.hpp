@@ -1,0 +1,63 @@
+// Every call into the operating system, in one place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+namespace tarnvik {
+
+bool is_terminal(std::FILE* stream);
+
+// Milliseconds of a clock that never goes back.
+std::int64_t monotonic_milliseconds();
+
+// The file a name or an open descriptor refers to.
+struct file_identity {
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool regular = false;
+    unsigned permissions = 0;  // permission bits
+    std::int64_t size = 0;
+};
+
+file_identity identity_of_name(const char* name);  // follows symbolic links
+file_identity identity_of_descriptor(int fd);
+bool same_file(const file_identity& a, const file_identity& b);
+
+// Results of system calls: -1 and the system's error number on failure.
+struct io_result {
+    std::int64_t count = 0;  // bytes moved, or the descriptor opened
+    int error = 0;
+};
+
+io_result open_existing_for_reading(const char* name);
+// Creates the file when missing; `created` tells whether this call made it.
+io_result open_for_appending(const char* name, bool& created);
+io_result open_existing_for_writing(const char* name);
+io_result read_some(int fd, void* into, std::size_t size);
+io_result write_some(int fd, const void* from, std::size_t size);
+io_result seek_to_end(int fd);  // the new position: the file's length
+int set_length(int fd, std::int64_t length);
+int sync_to_disk(int fd);
+int close_descriptor(int fd);
+int remove_file(const char* name);
+
+// The file a name finally refers to, symbolic links resolved, as a path.
+// False when it does not fit `size` bytes or cannot be resolved.
+bool resolve_path(const char* name, char* resolved, std::size_t size, int& error);
+
+// Creates a new empty file beside `target` (same directory), named after it
+// with `tag` and a unique suffix, with the given permissions. Its name goes
+// to `name` (of `size` bytes).
+io_result create_file_beside(const char* target, const char* tag, unsigned permissions, char* name,
+                             std::size_t size);
+
+// Replaces `target` by `replacement` in one step and makes the change
+// durable.
+int replace_file(const char* replacement, const char* target);
+
+const char* error_text(int error);
+
+}  // namespace tarnvik

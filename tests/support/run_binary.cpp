@@ -1,0 +1,91 @@
+#include "support/run_binary.hpp"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace tarnvik::testing {
+
+namespace fs = std::filesystem;
+
+run_result run_tarnvik(const fs::path& dir, const std::string& answers,
+                       const run_options& options) {
+    const fs::path io_dir = fs::path(dir).concat(".io");
+    fs::create_directories(io_dir);
+    const fs::path in_path = io_dir / "answers";
+    const fs::path out_path = io_dir / "console";
+    {
+        std::ofstream in(in_path, std::ios::binary);
+        in << answers;
+    }
+    const pid_t pid = fork();
+    if (pid < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (pid == 0) {
+        const int in = open(in_path.c_str(), O_RDONLY);
+        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(dir.c_str()) != 0) {
+            _exit(127);
+        }
+        if (options.file_size_limit > 0) {
+            // Writes past the limit then fail with an error instead of a signal.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{options.file_size_limit, options.file_size_limit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        execl(TARNVIK_BINARY, "tarnvik", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int wait_status = 0;
+    waitpid(pid, &wait_status, 0);
+    run_result result;
+    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+    std::ifstream out(out_path, std::ios::binary);
+    result.out.assign(std::istreambuf_iterator<char>(out), std::istreambuf_iterator<char>());
+    fs::remove_all(io_dir);
+    return result;
+}
+
+scratch_dir::scratch_dir() {
+    std::string pattern = (fs::temp_directory_path() / "tarnvik-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = pattern;
+}
+
+scratch_dir::~scratch_dir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+void write_file(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> files_in(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace tarnvik::testing

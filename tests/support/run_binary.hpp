@@ -1,0 +1,49 @@
+// Runs the built program as a user would: in a directory of its own, with
+// answers on standard input, capturing what it prints.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tarnvik::testing {
+
+struct run_options {
+    // A limit on the size of any file the program writes (bytes), making
+    // writes beyond it fail as on a full disk; 0 for none.
+    std::uint64_t file_size_limit = 0;
+};
+
+struct run_result {
+    int status = 0;  // the exit status; 128 + the signal for a killed process
+    std::string out;
+};
+
+run_result run_tarnvik(const std::filesystem::path& dir, const std::string& answers,
+                       const run_options& options = {});
+
+// A fresh directory, removed with everything in it at the end of the test.
+class scratch_dir {
+public:
+    scratch_dir();
+    ~scratch_dir();
+    scratch_dir(const scratch_dir&) = delete;
+    scratch_dir& operator=(const scratch_dir&) = delete;
+    const std::filesystem::path& path() const {
+        return path_;
+    }
+    std::filesystem::path operator/(const std::string& name) const {
+        return path_ / name;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+void write_file(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> read_file(const std::filesystem::path& path);
+// The names in a directory, sorted.
+std::vector<std::string> files_in(const std::filesystem::path& dir);
+
+}  // namespace tarnvik::testing
