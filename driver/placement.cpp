@@ -56,7 +56,7 @@ step open_in_place(console& con, const conversion_settings& settings, placement&
         return end_run(1);
     }
     const io_result created =
-        create_file_beside(place.target_path.data(), temporary_tag, input.permissions,
+        create_file_beside(place.target_path.data(), temporary_tag, input,
                            place.temporary_path.data(), place.temporary_path.size());
     if (created.count < 0) {
         print(con, "Cannot create a temporary file beside %s: %s\n", name,

@@ -22,6 +22,8 @@ file_identity identity_from(const struct stat& st) {
     id.regular = S_ISREG(st.st_mode);
     id.permissions = static_cast<unsigned>(st.st_mode & 07777);
     id.size = static_cast<std::int64_t>(st.st_size);
+    id.owner = static_cast<std::uint32_t>(st.st_uid);
+    id.group = static_cast<std::uint32_t>(st.st_gid);
     return id;
 }
 
@@ -149,8 +151,8 @@ bool resolve_path(const char* name, char* resolved, std::size_t size, int& error
     return true;
 }
 
-io_result create_file_beside(const char* target, const char* tag, unsigned permissions, char* name,
-                             std::size_t size) {
+io_result create_file_beside(const char* target, const char* tag, const file_identity& like,
+                             char* name, std::size_t size) {
     std::size_t used = 0;
     if (!append_text(name, size, used, target) || !append_text(name, size, used, tag) ||
         !append_text(name, size, used, "-XXXXXX")) {
@@ -160,7 +162,12 @@ io_result create_file_beside(const char* target, const char* tag, unsigned permi
     if (fd < 0) {
         return {-1, errno};
     }
-    if (fchmod(fd, static_cast<mode_t>(permissions)) != 0) {
+    // The converted file takes the input's place: it keeps its owner where
+    // the system allows it, and its permissions.
+    if (fchown(fd, static_cast<uid_t>(like.owner), static_cast<gid_t>(like.group)) != 0) {
+        // Only a privileged process may give a file away; others keep theirs.
+    }
+    if (fchmod(fd, static_cast<mode_t>(like.permissions)) != 0) {
         const int error = errno;
         close(fd);
         unlink(name);

@@ -19,6 +19,8 @@ struct file_identity {
     std::uint64_t inode = 0;
     bool regular = false;
     unsigned permissions = 0;  // permission bits
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
     std::int64_t size = 0;
 };
 
@@ -49,10 +51,10 @@ int remove_file(const char* name);
 bool resolve_path(const char* name, char* resolved, std::size_t size, int& error);
 
 // Creates a new empty file beside `target` (same directory), named after it
-// with `tag` and a unique suffix, with the given permissions. Its name goes
-// to `name` (of `size` bytes).
-io_result create_file_beside(const char* target, const char* tag, unsigned permissions, char* name,
-                             std::size_t size);
+// with `tag` and a unique suffix, with the permissions (and, where allowed,
+// the owner) of `like`. Its name goes to `name` (of `size` bytes).
+io_result create_file_beside(const char* target, const char* tag, const file_identity& like,
+                             char* name, std::size_t size);
 
 // Replaces `target` by `replacement` in one step and makes the change
 // durable.

@@ -282,12 +282,16 @@ TEST(Conversion, InPlaceReplacesTheInputWithItsConversion) {
             expected.push_back(varn_trace(words_of(h), values));
         }
         write_file(dir / "in.sgy", segy_file({c.samples, 2000, 1, 0, c.format}, traces));
+        const auto permissions = fs::perms::owner_read | fs::perms::owner_write |
+                                 fs::perms::group_read;
+        fs::permissions(dir / "in.sgy", permissions);
         const std::string fixed = c.fixed > 0 ? "y\n" + std::to_string(c.fixed) + "\n" : "n\n";
         const run_result run =
             run_tarnvik(dir.path(), "\nin.sgy\n0\n\nin.sgy\ny\nn\nn\n" + fixed + "0\n");
         EXPECT_EQ(run.status, 0) << run.out;
         EXPECT_TRUE(run.out.find(same_file_warning + distance_prompt) != std::string::npos);
         EXPECT_EQ(read_file(dir / "in.sgy"), concat(expected));
+        EXPECT_EQ(fs::status(dir / "in.sgy").permissions(), permissions);
         EXPECT_EQ(files_in(dir.path()), std::vector<std::string>{"in.sgy"});
     }
 }

@@ -322,5 +322,18 @@ TEST(Dialogue, DeclinedConfirmationsLeaveEverythingAsItWas) {
     }
 }
 
+TEST(Dialogue, ReadOnlyInputIsNotConvertedInPlace) {
+    scratch_dir dir;
+    write_file(dir / "in.sgy", one_trace_input());
+    fs::permissions(dir / "in.sgy", fs::perms::owner_read | fs::perms::group_read);
+    const run_result run = run_tarnvik(dir.path(), "\nin.sgy\n0\n\nin.sgy\ny\nn\nn\nn\n0\n");
+    EXPECT_TRUE(run.out.ends_with(same_file_warning +
+                                  "Cannot convert in.sgy in place: the file is read-only\n"))
+        << run.out;
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(read_file(dir / "in.sgy"), one_trace_input());
+    EXPECT_EQ(files_in(dir.path()), std::vector<std::string>{"in.sgy"});
+}
+
 }  // namespace
 }  // namespace tarnvik::testing
