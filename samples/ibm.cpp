@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstring>
 
+#include "samples/vector_clones.hpp"
+
 namespace tarnvik {
 
 namespace {
@@ -21,10 +23,48 @@ void ibm_to_ieee(std::span<std::uint8_t, 4> slot) {
     }
 }
 
-void ibm_block_to_ieee(const std::uint8_t* in, float* out, std::size_t count) {
+TARNVIK_VECTOR_CLONES
+void ibm_block_to_ieee_portable(const std::uint8_t* in, float* out, std::size_t count) {
     for (std::size_t k = 0; k < count; ++k) {
         out[k] = std::bit_cast<float>(ibm_to_ieee_bits(be32(in + 4 * k)));
     }
+}
+
+#if TARNVIK_X86_DISPATCH
+namespace {
+
+// AVX-512 counts leading zeros of whole vectors at once, a third of the
+// work of the halving steps.
+TARNVIK_AVX512 void ibm_block_to_ieee_avx512(const std::uint8_t* in, float* out,
+                                             std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint32_t word = be32(in + 4 * k);
+        const auto zeros = static_cast<std::uint32_t>(std::countl_zero(word & 0x00FFFFFFu)) - 8u;
+        out[k] = std::bit_cast<float>(ibm_to_ieee_bits(word, zeros));
+    }
+}
+
+bool has_avx512() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512cd") &&
+               __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+               __builtin_cpu_supports("avx512dq");
+    }();
+    return has;
+}
+
+}  // namespace
+#endif
+
+void ibm_block_to_ieee(const std::uint8_t* in, float* out, std::size_t count) {
+#if TARNVIK_X86_DISPATCH
+    if (has_avx512()) {
+        ibm_block_to_ieee_avx512(in, out, count);
+        return;
+    }
+#endif
+    ibm_block_to_ieee_portable(in, out, count);
 }
 
 }  // namespace tarnvik

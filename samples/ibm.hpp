@@ -7,22 +7,10 @@
 
 namespace tarnvik {
 
-// The IEEE single bit pattern for one IBM word W (first file byte most
-// significant). Exact whenever the value lies in the normal single range
-// [2^-126, 2^128). Outside it: a magnitude of 2^128 or more gives infinity
-// with the value's sign; a smaller non-zero magnitude gives the subnormal
-// truncated toward zero, keeping the sign (so -0.0 when nothing is left).
-// Both IBM zeros (exponent field 0 or fraction 0) give +0.0. Never a NaN.
-//
-// Integer operations only and no branches, so that loops over many samples
-// vectorise.
-constexpr std::uint32_t ibm_to_ieee_bits(std::uint32_t ibm) {
-    const std::uint32_t sign = ibm & 0x80000000u;
-    const std::uint32_t exponent = (ibm >> 24) & 0x7Fu;  // power of 16, excess 64
-    const std::uint32_t fraction = ibm & 0x00FFFFFFu;    // radix point left of bit 23
-
-    // Count the fraction's leading zero bits by halving steps, moving its
-    // leading one to bit 31 of m.
+// The number of leading zero bits of a 24-bit IBM fraction (24 for zero),
+// by halving steps: integer operations with no branches, so that it
+// vectorises on any vector unit.
+constexpr std::uint32_t fraction_leading_zeros(std::uint32_t fraction) {
     std::uint32_t m = fraction << 8;
     std::uint32_t zeros = 0;
     std::uint32_t step = (m >> 16) == 0 ? 16u : 0u;
@@ -38,10 +26,18 @@ constexpr std::uint32_t ibm_to_ieee_bits(std::uint32_t ibm) {
     zeros += step;
     m <<= step;
     step = (m >> 31) == 0 ? 1u : 0u;
-    zeros += step;
-    m <<= step;
-    const std::uint32_t significand = m >> 8;  // 24 bits, leading one at bit 23
+    return zeros + step;
+}
 
+// The IEEE single bit pattern for one IBM word, given the number of leading
+// zero bits of its fraction. Integer operations only and no branches.
+constexpr std::uint32_t ibm_to_ieee_bits(std::uint32_t ibm, std::uint32_t zeros) {
+    const std::uint32_t sign = ibm & 0x80000000u;
+    const std::uint32_t exponent = (ibm >> 24) & 0x7Fu;  // power of 16, excess 64
+    const std::uint32_t fraction = ibm & 0x00FFFFFFu;    // radix point left of bit 23
+
+    // The fraction shifted to put its leading one at bit 23.
+    const std::uint32_t significand = (fraction << (zeros & 31u)) & 0x00FFFFFFu;
     // 16^(e-64) is 2^(4e-256); the leading one sits zeros+1 bits right of the
     // radix point; 127 is the IEEE bias.
     const std::int32_t biased =
@@ -61,11 +57,25 @@ constexpr std::uint32_t ibm_to_ieee_bits(std::uint32_t ibm) {
     return (exponent == 0 || fraction == 0) ? 0u : nonzero;
 }
 
+// The IEEE single bit pattern for one IBM word W (first file byte most
+// significant). Exact whenever the value lies in the normal single range
+// [2^-126, 2^128). Outside it: a magnitude of 2^128 or more gives infinity
+// with the value's sign; a smaller non-zero magnitude gives the subnormal
+// truncated toward zero, keeping the sign (so -0.0 when nothing is left).
+// Both IBM zeros (exponent field 0 or fraction 0) give +0.0. Never a NaN.
+constexpr std::uint32_t ibm_to_ieee_bits(std::uint32_t ibm) {
+    return ibm_to_ieee_bits(ibm, fraction_leading_zeros(ibm & 0x00FFFFFFu));
+}
+
 // Converts one 4-byte IBM value in place: the slot holds the value in file
 // order before, and the IEEE single least significant byte first after.
 void ibm_to_ieee(std::span<std::uint8_t, 4> slot);
 
-// Converts count IBM values, 4 bytes each in file order, into IEEE singles.
+// Converts count IBM values, 4 bytes each in file order, into IEEE singles,
+// with the widest vector unit the machine has.
 void ibm_block_to_ieee(const std::uint8_t* in, float* out, std::size_t count);
+
+// The same for any processor; the widest units may be passed over.
+void ibm_block_to_ieee_portable(const std::uint8_t* in, float* out, std::size_t count);
 
 }  // namespace tarnvik

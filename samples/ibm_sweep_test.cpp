@@ -13,7 +13,7 @@
 namespace tarnvik {
 namespace {
 
-TEST(IbmSweep, EveryPatternMatchesTheReference) {
+void sweep(void (*convert)(const std::uint8_t*, float*, std::size_t)) {
     constexpr std::uint64_t total = std::uint64_t{1} << 32;
     constexpr std::uint64_t chunk = 1 << 16;
     std::atomic<std::uint64_t> next{0};
@@ -34,7 +34,7 @@ TEST(IbmSweep, EveryPatternMatchesTheReference) {
                 in[4 * k + 2] = static_cast<std::uint8_t>(word >> 8);
                 in[4 * k + 3] = static_cast<std::uint8_t>(word);
             }
-            ibm_block_to_ieee(in.data(), out.data(), chunk);
+            convert(in.data(), out.data(), chunk);
             for (std::uint64_t k = 0; k < chunk; ++k) {
                 const auto word = static_cast<std::uint32_t>(start + k);
                 if (std::bit_cast<std::uint32_t>(out[k]) !=
@@ -55,6 +55,14 @@ TEST(IbmSweep, EveryPatternMatchesTheReference) {
         w.join();
     }
     EXPECT_EQ(mismatches.load(), 0u) << std::hex << "first at IBM word 0x" << first_mismatch.load();
+}
+
+TEST(IbmSweep, EveryPatternMatchesTheReference) {
+    sweep(ibm_block_to_ieee);
+}
+
+TEST(IbmSweep, EveryPatternMatchesTheReferenceOnAnyProcessor) {
+    sweep(ibm_block_to_ieee_portable);
 }
 
 }  // namespace

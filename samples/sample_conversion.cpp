@@ -3,9 +3,11 @@
 #include <cassert>
 
 #include "samples/ibm.hpp"
+#include "samples/vector_clones.hpp"
 
 namespace tarnvik {
 
+TARNVIK_VECTOR_CLONES
 void int32_block_to_ieee(const std::uint8_t* in, float* out, std::size_t count) {
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint8_t* b = in + 4 * k;
@@ -17,6 +19,7 @@ void int32_block_to_ieee(const std::uint8_t* in, float* out, std::size_t count) 
     }
 }
 
+TARNVIK_VECTOR_CLONES
 void int16_block_to_ieee(const std::uint8_t* in, float* out, std::size_t count) {
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint8_t* b = in + 2 * k;
