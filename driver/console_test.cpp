@@ -101,5 +101,14 @@ TEST(ConsoleHold, ReleaseUpToDropsTheTextAfterTheMark) {
     EXPECT_EQ(console.text(), "first ");
 }
 
+TEST(ClearConsole, OnlyATerminalIsCleared) {
+    for (const bool terminal : {false, true}) {
+        testing::test_console console;
+        console.con().out_is_terminal = terminal;
+        clear_console(console.con());
+        EXPECT_EQ(console.text(), terminal ? "\x1b[H\x1b[2J" : "");
+    }
+}
+
 }  // namespace
 }  // namespace tarnvik

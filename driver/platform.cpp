@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -48,6 +49,10 @@ bool append_text(char* out, std::size_t size, std::size_t& used, const char* tex
 bool is_terminal(std::FILE* stream) {
     const int fd = fileno(stream);
     return fd >= 0 && isatty(fd) == 1;
+}
+
+void survive_lost_console() {
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 std::int64_t monotonic_milliseconds() {

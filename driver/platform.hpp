@@ -9,6 +9,10 @@ namespace tarnvik {
 
 bool is_terminal(std::FILE* stream);
 
+// A console that goes away (a closed pipe) must not end a conversion half
+// way: writes to it then fail quietly instead.
+void survive_lost_console();
+
 // Milliseconds of a clock that never goes back.
 std::int64_t monotonic_milliseconds();
 

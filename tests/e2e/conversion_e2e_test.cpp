@@ -138,44 +138,50 @@ TEST(Conversion, ZeroLengthTraceIsSkippedAndNotCounted) {
                                                    varn_trace(words_of(third), float_pair)}));
 }
 
-TEST(Conversion, MismatchedCountTakesTheReelsUnlessForced) {
-    // The first trace's header says 2 samples and interval 1000, but it is
-    // read with the reel's 4; the second matches the reel's count and keeps
-    // its own interval.
-    const bytes four = ibm_samples({0x41100000, 0xC276A000, 0x42640000, 0x40100000});
-    const std::vector<float> four_values = {1.0F, -118.625F, 100.0F, 0.0625F};
-    segy_trace first = make_trace(1, 2, 1000, four);
-    segy_trace second = make_trace(2, 4, 1000, four);
-    for (const bool force : {false, true}) {
-        SCOPED_TRACE(force);
-        scratch_dir dir;
-        write_file(dir / "in.sgy", segy_file({4, 4000, 1}, {first, second}));
-        const run_result run = run_tarnvik(dir.path(), std::string("\nin.sgy\n0\n\nout.varn\nn\n") +
-                                                           (force ? "y" : "n") + "\nn\n0\n");
-        expected_header h1;
-        h1.count = force ? 2 : 4;
-        h1.interval = force ? 1000 : 4000;
-        expected_header h2;
-        h2.trace_number = 2;
-        h2.count = 4;
-        h2.interval = 1000;
-        h2.ssn = 1;
-        if (force) {
-            // The first trace is read with its own two samples; the next
-            // header then starts at its third sample and the rest is garbage,
-            // so only the first trace is compared.
-            const bytes out = read_file(dir / "out.varn");
-            ASSERT_GE(out.size(), 248u);
-            EXPECT_EQ(bytes(out.begin(), out.begin() + 248),
-                      varn_trace(words_of(h1), {1.0F, -118.625F}));
-        } else {
-            EXPECT_TRUE(run.out.ends_with(
-                "Trace header # samples != reel header # samples. Setting to reel header value.\n" +
-                trace_line(4, 0, 1) + trace_line(4, 1, 2)));
-            EXPECT_EQ(read_file(dir / "out.varn"), concat({varn_trace(words_of(h1), four_values),
-                                                           varn_trace(words_of(h2), four_values)}));
-        }
-    }
+const bytes four_samples = ibm_samples({0x41100000, 0xC276A000, 0x42640000, 0x40100000});
+const std::vector<float> four_values = {1.0F, -118.625F, 100.0F, 0.0625F};
+
+// Without the force answer a trace whose header disagrees with the reel is
+// read and written with the reel's count and interval; a trace that agrees
+// keeps its own interval.
+TEST(Conversion, MismatchedCountTakesTheReels) {
+    scratch_dir dir;
+    write_file(dir / "in.sgy", segy_file({4, 4000, 1}, {make_trace(1, 2, 1000, four_samples),
+                                                        make_trace(2, 4, 1000, four_samples)}));
+    const run_result run = run_tarnvik(dir.path(), plain_answers("out.varn"));
+    EXPECT_EQ(run.out, plain_dialogue(4, 1, 4000, "out.varn") +
+                           "Trace header # samples != reel header # samples. Setting to reel "
+                           "header value.\n" +
+                           trace_line(4, 0, 1) + trace_line(4, 1, 2));
+    expected_header h1;
+    h1.count = 4;
+    expected_header h2;
+    h2.trace_number = 2;
+    h2.count = 4;
+    h2.interval = 1000;
+    h2.ssn = 1;
+    EXPECT_EQ(read_file(dir / "out.varn"), concat({varn_trace(words_of(h1), four_values),
+                                                   varn_trace(words_of(h2), four_values)}));
+}
+
+// With it, each trace is read with its own count and keeps its interval.
+TEST(Conversion, ForcedCountsComeFromEachTrace) {
+    scratch_dir dir;
+    write_file(dir / "in.sgy",
+               segy_file({4, 4000, 1}, {make_trace(1, 2, 1000, ibm_samples(ibm_pair)),
+                                        make_trace(2, 4, 1000, four_samples)}));
+    const run_result run = run_tarnvik(dir.path(), "\nin.sgy\n0\n\nout.varn\nn\ny\nn\n0\n");
+    EXPECT_TRUE(run.out.ends_with(fix_prompt_after_yes + ssn_prompt + trace_line(2, 0, 1) +
+                                  trace_line(4, 1, 2)));
+    expected_header h1;
+    h1.interval = 1000;
+    expected_header h2;
+    h2.trace_number = 2;
+    h2.count = 4;
+    h2.interval = 1000;
+    h2.ssn = 1;
+    EXPECT_EQ(read_file(dir / "out.varn"), concat({varn_trace(words_of(h1), float_pair),
+                                                   varn_trace(words_of(h2), four_values)}));
 }
 
 TEST(Conversion, FixedLengthCutsOrPadsButReadsWholeTraces) {
@@ -282,8 +288,8 @@ TEST(Conversion, InPlaceReplacesTheInputWithItsConversion) {
             expected.push_back(varn_trace(words_of(h), values));
         }
         write_file(dir / "in.sgy", segy_file({c.samples, 2000, 1, 0, c.format}, traces));
-        const auto permissions = fs::perms::owner_read | fs::perms::owner_write |
-                                 fs::perms::group_read;
+        const auto permissions =
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
         fs::permissions(dir / "in.sgy", permissions);
         const std::string fixed = c.fixed > 0 ? "y\n" + std::to_string(c.fixed) + "\n" : "n\n";
         const run_result run =
@@ -417,6 +423,20 @@ TEST(Conversion, DiskFullInTheMiddleReportsTheTraceItReached) {
             }
         }
     }
+}
+
+TEST(Conversion, ALostConsoleDoesNotStopTheConversion) {
+    scratch_dir dir;
+    std::vector<segy_trace> traces;
+    for (int t = 1; t <= 300; ++t) {
+        traces.push_back(make_trace(t, 2, 4000, ibm_samples(ibm_pair)));
+    }
+    write_file(dir / "in.sgy", segy_file({2, 4000, 1}, traces));
+    run_options options;
+    options.console_closed = true;
+    const run_result run = run_tarnvik(dir.path(), plain_answers("out.varn"), options);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(fs::file_size(dir / "out.varn"), 300u * 248u);
 }
 
 }  // namespace

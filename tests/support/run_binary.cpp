@@ -26,13 +26,21 @@ run_result run_tarnvik(const fs::path& dir, const std::string& answers,
         std::ofstream in(in_path, std::ios::binary);
         in << answers;
     }
+    int lost_console[2] = {-1, -1};
+    if (options.console_closed && pipe(lost_console) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
     const pid_t pid = fork();
     if (pid < 0) {
         throw std::runtime_error("fork failed");
     }
     if (pid == 0) {
         const int in = open(in_path.c_str(), O_RDONLY);
-        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (options.console_closed) {
+            close(lost_console[0]);
+            out = lost_console[1];
+        }
         if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(dir.c_str()) != 0) {
             _exit(127);
         }
@@ -44,6 +52,10 @@ run_result run_tarnvik(const fs::path& dir, const std::string& answers,
         }
         execl(TARNVIK_BINARY, "tarnvik", static_cast<char*>(nullptr));
         _exit(127);
+    }
+    if (options.console_closed) {
+        close(lost_console[0]);
+        close(lost_console[1]);
     }
     int wait_status = 0;
     waitpid(pid, &wait_status, 0);

@@ -13,6 +13,8 @@ struct run_options {
     // A limit on the size of any file the program writes (bytes), making
     // writes beyond it fail as on a full disk; 0 for none.
     std::uint64_t file_size_limit = 0;
+    // Standard output is a pipe whose reader has gone.
+    bool console_closed = false;
 };
 
 struct run_result {
