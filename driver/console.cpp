@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <charconv>
 #include <cstdarg>
 #include <cstring>
 #include <limits>
@@ -56,6 +57,12 @@ void print_text(console& con, const char* text, std::size_t length) {
     }
     std::memcpy(con.held.data() + con.held_size, text, length);
     con.held_size += length;
+}
+
+void print_number(console& con, std::int32_t value) {
+    std::array<char, 12> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    print_text(con, digits.data(), static_cast<std::size_t>(end - digits.data()));
 }
 
 void print(console& con, const char* format, ...) {

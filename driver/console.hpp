@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <span>
+#include <string_view>
 
 namespace tarnvik {
 
@@ -31,6 +32,12 @@ void print(console& con, const char* format, ...) __attribute__((format(printf, 
 
 // Appends text as it is.
 void print_text(console& con, const char* text, std::size_t length);
+inline void print_text(console& con, std::string_view text) {
+    print_text(con, text.data(), text.size());
+}
+
+// Appends a number as "%d" prints it, without the cost of formatting.
+void print_number(console& con, std::int32_t value);
 
 // Everything printed so far, held or released; a mark for release_up_to.
 inline std::int64_t printed_so_far(const console& con) {

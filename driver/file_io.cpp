@@ -9,32 +9,34 @@
 
 namespace tarnvik {
 
-read_outcome read_bytes(input_file& file, std::span<std::uint8_t> into) {
+read_outcome read_bytes(input_file& file, std::size_t size) {
+    assert(size <= file.block.size());
     read_outcome outcome;
-    while (outcome.count < into.size()) {
-        if (file.begin == file.end) {
-            const io_result got = read_some(file.fd, file.block.data(), file.block.size());
+    if (file.end - file.begin < size) {
+        // Keep what is left and fill the rest of the block behind it.
+        std::memmove(file.block.data(), file.block.data() + file.begin, file.end - file.begin);
+        file.end -= file.begin;
+        file.begin = 0;
+        while (file.end < size) {
+            const io_result got =
+                read_some(file.fd, file.block.data() + file.end, file.block.size() - file.end);
             if (got.count <= 0) {
                 outcome.error = got.error;
                 break;
             }
-            file.begin = 0;
-            file.end = static_cast<std::size_t>(got.count);
+            file.end += static_cast<std::size_t>(got.count);
         }
-        const std::size_t take = std::min(into.size() - outcome.count, file.end - file.begin);
-        std::memcpy(into.data() + outcome.count, file.block.data() + file.begin, take);
-        file.begin += take;
-        file.position += static_cast<std::int64_t>(take);
-        outcome.count += take;
     }
+    const std::size_t take = std::min(size, file.end - file.begin);
+    outcome.bytes = std::span<const std::uint8_t>(file.block.data() + file.begin, take);
+    file.begin += take;
+    file.position += static_cast<std::int64_t>(take);
     return outcome;
 }
 
-std::span<std::uint8_t> output_space(output_file& file, std::size_t size) {
+void commit_output(output_file& file, std::size_t size) {
     assert(size <= output_room(file));
-    const std::span<std::uint8_t> space(file.block.data() + file.size, size);
     file.size += size;
-    return space;
 }
 
 bool write_out(output_file& file) {

@@ -12,7 +12,7 @@
 
 namespace tarnvik {
 
-inline constexpr std::size_t file_block_size = 1 << 20;
+inline constexpr std::size_t file_block_size = 1 << 21;
 
 struct input_file {
     int fd = -1;
@@ -23,12 +23,14 @@ struct input_file {
 };
 
 struct read_outcome {
-    std::size_t count = 0;  // bytes delivered
-    int error = 0;          // the system's error number when a read failed; 0 at end of file
+    std::span<const std::uint8_t> bytes;  // the bytes read, in the block
+    int error = 0;  // the system's error number when a read failed; 0 at end of file
 };
 
-// Reads into `into` until it is full, the file ends, or a read fails.
-read_outcome read_bytes(input_file& file, std::span<std::uint8_t> into);
+// Reads the next `size` bytes (at most a block) and hands them out where
+// they lie in the block, valid until the next read. Fewer arrive at the end
+// of the file or when a read fails.
+read_outcome read_bytes(input_file& file, std::size_t size);
 
 struct output_file {
     int fd = -1;
@@ -50,8 +52,13 @@ inline std::size_t output_room(const output_file& file) {
     return file.block.size() - file.size;
 }
 
-// Where the next `size` bytes go; the caller makes sure they fit.
-std::span<std::uint8_t> output_space(output_file& file, std::size_t size);
+// The free part of the block, where the next bytes are built in place.
+inline std::span<std::uint8_t> output_space(output_file& file) {
+    return std::span(file.block).subspan(file.size);
+}
+
+// Adds the next `size` bytes of the free part to what waits to be written.
+void commit_output(output_file& file, std::size_t size);
 
 // Writes everything waiting to the file. False on failure, with failed_at
 // and error set; the bytes before failed_at are in the file.

@@ -70,7 +70,6 @@ struct run_state {
     reel_summary reel;
     input_trace_header trace_in;
     output_trace_header trace_out{};
-    sample_buffers buffers;
     record_state record;
     placement place;
 };

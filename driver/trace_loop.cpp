@@ -17,15 +17,28 @@ constexpr std::int64_t terminal_refresh_ms = 100;
 // The most console text one trace can print, with room to spare.
 constexpr std::size_t trace_text_reserve = 4096;
 
+// The header goes at the start of the trace's place in the output block,
+// ahead of the samples already converted behind it.
 void write_output_header(console& con, placement& place, const output_trace_header& trace_out) {
     mark_trace_start(con, place);
-    encode_output_header(
-        trace_out, output_space(place.output, output_header_size).first<output_header_size>());
+    encode_output_header(trace_out, output_space(place.output).first<output_header_size>());
+    commit_output(place.output, output_header_size);
 }
 
-void write_trace_samples(placement& place, const sample_buffers& buffers, std::size_t count) {
-    const std::span<std::uint8_t> space = output_space(place.output, 4 * count);
-    std::memcpy(space.data(), buffers.output.data(), space.size());
+void write_trace_samples(placement& place, std::size_t count) {
+    commit_output(place.output, output_sample_size * count);
+}
+
+// "Writing SSN %d Trace %d Normalizing value = %f\n" with the SSN word,
+// the trace number and the normalizing value, printed piecewise as it is
+// once per trace. The normalizing value never changes, nor its text.
+void print_trace_line(console& con, const output_trace_header& trace_out) {
+    static_assert(normalizing_value == 1.0F, "its text below is 1.000000");
+    print_text(con, "Writing SSN ");
+    print_number(con, as_signed(trace_out.ssn));
+    print_text(con, " Trace ");
+    print_number(con, as_signed(trace_out.field_trace_number));
+    print_text(con, " Normalizing value = 1.000000\n");
 }
 
 }  // namespace
@@ -39,19 +52,21 @@ void choose_sample_count(console& con, const reel_summary& reel,
         trace_out.sample_count = static_cast<std::uint16_t>(reel.samples_per_trace);
         trace_out.sample_interval = static_cast<std::uint16_t>(reel.sample_interval);
     }
-    // No line break: the per-trace line continues after the count.
-    print(con, "%d ", as_signed(trace_out.sample_count));
+    // "%d " with no line break: the per-trace line continues after the
+    // count. Printed piecewise, as it is once per trace.
+    print_number(con, as_signed(trace_out.sample_count));
+    print_text(con, " ");
 }
 
 bool read_trace_samples(input_file& input, const reel_summary& reel, int n,
-                        sample_buffers& buffers) {
+                        std::span<const std::uint8_t>& samples) {
     if (n < 0) {
         return false;
     }
     const std::size_t size =
         static_cast<std::size_t>(n) * static_cast<std::size_t>(reel.bytes_per_sample);
-    assert(size <= buffers.input.size());
-    return read_bytes(input, std::span(buffers.input).first(size)).count == size;
+    samples = read_bytes(input, size).bytes;
+    return samples.size() == size;
 }
 
 void advance_record(std::int32_t channel_count, record_state& record,
@@ -67,7 +82,7 @@ void advance_record(std::int32_t channel_count, record_state& record,
 }
 
 void apply_fixed_length(const conversion_settings& settings, output_trace_header& trace_out,
-                        sample_buffers& buffers) {
+                        std::span<std::uint8_t> samples) {
     if (!settings.fixed_length) {
         return;
     }
@@ -75,7 +90,11 @@ void apply_fixed_length(const conversion_settings& settings, output_trace_header
     const std::int32_t n = as_signed(trace_out.sample_count);
     assert(length >= 1 && length <= static_cast<std::int32_t>(sample_buffer_capacity));
     if (length > n) {
-        std::fill(buffers.output.begin() + n, buffers.output.begin() + length, 0.0F);
+        // 0.0 is all bits zero.
+        const auto padding =
+            samples.subspan(output_sample_size * static_cast<std::size_t>(n),
+                            output_sample_size * static_cast<std::size_t>(length - n));
+        std::fill(padding.begin(), padding.end(), std::uint8_t{0});
     }
     trace_out.sample_count = static_cast<std::uint16_t>(length);
 }
@@ -91,7 +110,7 @@ step convert_traces(run_state& run) {
 
     for (;;) {
         const read_outcome header = read_trace_header(place.input, run.trace_in);
-        if (header.count < trace_header_size) {
+        if (header.bytes.size() < trace_header_size) {
             // The end of the input, or a fragment shorter than a trace
             // header; a failing read is no end but an error.
             return header.error == 0 ? go_on : end_after_read_failure(con, place);
@@ -101,28 +120,31 @@ step convert_traces(run_state& run) {
         choose_sample_count(con, reel, settings, run.trace_out);
         stamp_record_words(run.record.current_ssn, run.trace_out);
         const int n = as_signed(run.trace_out.sample_count);
-        if (!read_trace_samples(place.input, reel, n, run.buffers)) {
+        std::span<const std::uint8_t> samples_in;
+        if (!read_trace_samples(place.input, reel, n, samples_in)) {
             return end_after_read_failure(con, place);
         }
         if (const step s = prepare_trace_write(con, place); s.ends) {
             return s;
         }
-        const auto count = static_cast<std::size_t>(n);
-        convert_trace_samples(reel.format_code, count, run.buffers.input, run.buffers.output);
+        // The samples are converted straight into the trace's place in the
+        // output block, behind the room for its header.
+        const std::span<std::uint8_t> samples_out =
+            output_space(place.output).subspan(output_header_size);
+        convert_trace_samples(reel.format_code, static_cast<std::size_t>(n), samples_in,
+                              samples_out);
         if (n == 0) {
             // The slash-n pairs print as a slash and the letter n: the
             // message holds no line break and continues the count's line.
             print(con, "/nTrace %d Zero Length.. Can't write, skipping to next/n",
                   as_signed(run.trace_out.field_trace_number));
         } else {
-            print(con, "Writing SSN %d Trace %d Normalizing value = %f\n",
-                  as_signed(run.trace_out.ssn), as_signed(run.trace_out.field_trace_number),
-                  static_cast<double>(normalizing_value));
+            print_trace_line(con, run.trace_out);
             advance_record(settings.channel_count, run.record, run.trace_out);
             finish_output_header(con, run.trace_out);
-            apply_fixed_length(settings, run.trace_out, run.buffers);
+            apply_fixed_length(settings, run.trace_out, samples_out);
             write_output_header(con, place, run.trace_out);
-            write_trace_samples(place, run.buffers,
+            write_trace_samples(place,
                                 static_cast<std::size_t>(as_signed(run.trace_out.sample_count)));
         }
         complete_trace(place);

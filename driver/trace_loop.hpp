@@ -14,20 +14,20 @@ inline constexpr float normalizing_value = 1.0F;
 void choose_sample_count(console& con, const reel_summary& reel,
                          const conversion_settings& settings, output_trace_header& trace_out);
 
-// Reads n samples of the reel's size into the input buffer. False when
-// fewer arrive, and for a negative n. `error` is the system's error number
-// of a failed read.
+// Reads n samples of the reel's size and hands them out where they lie in
+// the input block. False when fewer arrive, and for a negative n.
 [[nodiscard]] bool read_trace_samples(input_file& input, const reel_summary& reel, int n,
-                                      sample_buffers& buffers);
+                                      std::span<const std::uint8_t>& samples);
 
 // Counts a written trace into its record; the record's last trace gets the
 // end-of-record flag, and the SSN moves on.
 void advance_record(std::int32_t channel_count, record_state& record,
                     output_trace_header& trace_out);
 
-// Cuts or pads (with zeros) the trace to the fixed output length.
+// Cuts or pads (with zeros) the trace to the fixed output length; `samples`
+// holds the converted samples, with room for the fixed length.
 void apply_fixed_length(const conversion_settings& settings, output_trace_header& trace_out,
-                        sample_buffers& buffers);
+                        std::span<std::uint8_t> samples);
 
 // Converts every trace; ends when the input holds no further trace header.
 [[nodiscard]] step convert_traces(run_state& run);

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
+#include <vector>
 
 #include "support/test_console.hpp"
 
@@ -71,30 +72,30 @@ TEST(RecordCounting, SsnWordKeepsTheLow16Bits) {
 }
 
 TEST(FixedLength, CutsOrPadsWithZeros) {
-    auto buffers = std::make_unique<sample_buffers>();
+    std::vector<std::uint8_t> samples(4 * 3000, 0x77);
     conversion_settings settings;
     settings.fixed_length = true;
     output_trace_header trace_out{};
 
-    std::fill(buffers->output.begin(), buffers->output.end(), 7.0F);
     settings.fixed_length_samples = 2000;
     trace_out.sample_count = 1500;
-    apply_fixed_length(settings, trace_out, *buffers);
+    apply_fixed_length(settings, trace_out, samples);
     EXPECT_EQ(trace_out.sample_count, 2000);
-    EXPECT_EQ(buffers->output[1499], 7.0F);
-    EXPECT_EQ(buffers->output[1500], 0.0F);
-    EXPECT_EQ(buffers->output[1999], 0.0F);
-    EXPECT_EQ(buffers->output[2000], 7.0F);
+    EXPECT_EQ(samples[4 * 1500 - 1], 0x77);
+    EXPECT_TRUE(std::all_of(samples.begin() + 4 * 1500, samples.begin() + 4 * 2000,
+                            [](std::uint8_t b) { return b == 0; }));
+    EXPECT_EQ(samples[4 * 2000], 0x77);
 
+    std::fill(samples.begin(), samples.end(), std::uint8_t{0x77});
     settings.fixed_length_samples = 1000;
     trace_out.sample_count = 1500;
-    apply_fixed_length(settings, trace_out, *buffers);
+    apply_fixed_length(settings, trace_out, samples);
     EXPECT_EQ(trace_out.sample_count, 1000);
-    EXPECT_EQ(buffers->output[1000], 7.0F);  // dropped from the output, not cleared
+    EXPECT_EQ(samples[4 * 1000], 0x77);  // dropped from the output, not cleared
 
     settings.fixed_length = false;
     trace_out.sample_count = 1500;
-    apply_fixed_length(settings, trace_out, *buffers);
+    apply_fixed_length(settings, trace_out, samples);
     EXPECT_EQ(trace_out.sample_count, 1500);
 }
 

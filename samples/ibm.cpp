@@ -9,6 +9,12 @@ namespace tarnvik {
 
 namespace {
 
+// Stores an IEEE single's bits least significant byte first (the host's
+// order, see sample_conversion.hpp).
+void store_bits(std::uint8_t* out, std::uint32_t bits) {
+    std::memcpy(out, &bits, 4);
+}
+
 constexpr std::uint32_t be32(const std::uint8_t* bytes) {
     return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
            (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
@@ -24,9 +30,9 @@ void ibm_to_ieee(std::span<std::uint8_t, 4> slot) {
 }
 
 TARNVIK_VECTOR_CLONES
-void ibm_block_to_ieee_portable(const std::uint8_t* in, float* out, std::size_t count) {
+void ibm_block_to_ieee_portable(const std::uint8_t* in, std::uint8_t* out, std::size_t count) {
     for (std::size_t k = 0; k < count; ++k) {
-        out[k] = std::bit_cast<float>(ibm_to_ieee_bits(be32(in + 4 * k)));
+        store_bits(out + 4 * k, ibm_to_ieee_bits(be32(in + 4 * k)));
     }
 }
 
@@ -35,12 +41,12 @@ namespace {
 
 // AVX-512 counts leading zeros of whole vectors at once, a third of the
 // work of the halving steps.
-TARNVIK_AVX512 void ibm_block_to_ieee_avx512(const std::uint8_t* in, float* out,
+TARNVIK_AVX512 void ibm_block_to_ieee_avx512(const std::uint8_t* in, std::uint8_t* out,
                                              std::size_t count) {
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint32_t word = be32(in + 4 * k);
         const auto zeros = static_cast<std::uint32_t>(std::countl_zero(word & 0x00FFFFFFu)) - 8u;
-        out[k] = std::bit_cast<float>(ibm_to_ieee_bits(word, zeros));
+        store_bits(out + 4 * k, ibm_to_ieee_bits(word, zeros));
     }
 }
 
@@ -57,7 +63,7 @@ bool has_avx512() {
 }  // namespace
 #endif
 
-void ibm_block_to_ieee(const std::uint8_t* in, float* out, std::size_t count) {
+void ibm_block_to_ieee(const std::uint8_t* in, std::uint8_t* out, std::size_t count) {
 #if TARNVIK_X86_DISPATCH
     if (has_avx512()) {
         ibm_block_to_ieee_avx512(in, out, count);

@@ -72,10 +72,11 @@ constexpr std::uint32_t ibm_to_ieee_bits(std::uint32_t ibm) {
 void ibm_to_ieee(std::span<std::uint8_t, 4> slot);
 
 // Converts count IBM values, 4 bytes each in file order, into IEEE singles,
-// with the widest vector unit the machine has.
-void ibm_block_to_ieee(const std::uint8_t* in, float* out, std::size_t count);
+// 4 bytes each least significant first, with the widest vector unit the
+// machine has.
+void ibm_block_to_ieee(const std::uint8_t* in, std::uint8_t* out, std::size_t count);
 
 // The same for any processor; the widest units may be passed over.
-void ibm_block_to_ieee_portable(const std::uint8_t* in, float* out, std::size_t count);
+void ibm_block_to_ieee_portable(const std::uint8_t* in, std::uint8_t* out, std::size_t count);
 
 }  // namespace tarnvik

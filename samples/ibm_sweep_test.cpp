@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <bit>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -13,7 +14,7 @@
 namespace tarnvik {
 namespace {
 
-void sweep(void (*convert)(const std::uint8_t*, float*, std::size_t)) {
+void sweep(void (*convert)(const std::uint8_t*, std::uint8_t*, std::size_t)) {
     constexpr std::uint64_t total = std::uint64_t{1} << 32;
     constexpr std::uint64_t chunk = 1 << 16;
     std::atomic<std::uint64_t> next{0};
@@ -21,7 +22,7 @@ void sweep(void (*convert)(const std::uint8_t*, float*, std::size_t)) {
     std::atomic<std::uint32_t> first_mismatch{0};
     auto work = [&] {
         std::vector<std::uint8_t> in(4 * chunk);
-        std::vector<float> out(chunk);
+        std::vector<std::uint8_t> out(4 * chunk);
         for (;;) {
             const std::uint64_t start = next.fetch_add(chunk);
             if (start >= total) {
@@ -37,8 +38,9 @@ void sweep(void (*convert)(const std::uint8_t*, float*, std::size_t)) {
             convert(in.data(), out.data(), chunk);
             for (std::uint64_t k = 0; k < chunk; ++k) {
                 const auto word = static_cast<std::uint32_t>(start + k);
-                if (std::bit_cast<std::uint32_t>(out[k]) !=
-                    testing::ibm_reference_bits<double>(word)) {
+                std::uint32_t stored = 0;
+                std::memcpy(&stored, &out[4 * k], 4);  // the host's order: least significant first
+                if (stored != testing::ibm_reference_bits<double>(word)) {
                     if (mismatches.fetch_add(1) == 0) {
                         first_mismatch = word;
                     }

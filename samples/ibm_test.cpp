@@ -108,13 +108,17 @@ TEST(IbmToIeee, BlockConversionsMatchSingleValues) {
         b = static_cast<std::uint8_t>(random());
     }
     for (const auto convert : {ibm_block_to_ieee, ibm_block_to_ieee_portable}) {
-        std::vector<float> out(in.size() / 4);
-        convert(in.data(), out.data(), out.size());
-        for (std::size_t k = 0; k < out.size(); ++k) {
+        std::vector<std::uint8_t> out(in.size());
+        convert(in.data(), out.data(), in.size() / 4);
+        for (std::size_t k = 0; k < in.size() / 4; ++k) {
             const std::uint32_t word = (std::uint32_t{in[4 * k]} << 24) |
                                        (std::uint32_t{in[4 * k + 1]} << 16) |
                                        (std::uint32_t{in[4 * k + 2]} << 8) | in[4 * k + 3];
-            ASSERT_EQ(std::bit_cast<std::uint32_t>(out[k]), ibm_to_ieee_bits(word)) << k;
+            // Stored least significant byte first.
+            const std::uint32_t stored =
+                std::uint32_t{out[4 * k]} | (std::uint32_t{out[4 * k + 1]} << 8) |
+                (std::uint32_t{out[4 * k + 2]} << 16) | (std::uint32_t{out[4 * k + 3]} << 24);
+            ASSERT_EQ(stored, ibm_to_ieee_bits(word)) << k;
         }
     }
 }

@@ -4,11 +4,19 @@
 
 #include <bit>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace tarnvik {
 namespace {
+
+// One sample converted, read back from its output bytes.
+float convert_one(int format, const std::vector<std::uint8_t>& file_bytes) {
+    std::uint8_t out[4] = {};
+    convert_trace_samples(format, 1, file_bytes, out);
+    float value = 0;
+    std::memcpy(&value, out, 4);
+    return value;
+}
 
 struct integer_case {
     std::vector<std::uint8_t> file_bytes;
@@ -27,9 +35,7 @@ TEST(IntegerSamples, Int32RoundsToNearestWithTiesToEven) {
         {{0x01, 0x00, 0x00, 0x05}, 16777220.0F},  // 16777221: tie, to even
     };
     for (const integer_case& c : cases) {
-        float out = 0;
-        convert_trace_samples(format_int32, 1, c.file_bytes, std::span(&out, 1));
-        EXPECT_EQ(out, c.value) << c.value;
+        EXPECT_EQ(convert_one(format_int32, c.file_bytes), c.value) << c.value;
     }
 }
 
@@ -41,9 +47,7 @@ TEST(IntegerSamples, Int16IsExact) {
         {{0x00, 0x01}, 1.0F},
     };
     for (const integer_case& c : cases) {
-        float out = 0;
-        convert_trace_samples(format_int16, 1, c.file_bytes, std::span(&out, 1));
-        EXPECT_EQ(out, c.value) << c.value;
+        EXPECT_EQ(convert_one(format_int16, c.file_bytes), c.value) << c.value;
     }
 }
 
@@ -54,60 +58,54 @@ TEST(TraceSamples, OneIsTheSameBitsInEveryFormat) {
         {format_int16, {0x00, 0x01}},
     };
     for (const auto& [format, file_bytes] : ones) {
-        float out = 0;
-        convert_trace_samples(format, 1, file_bytes, std::span(&out, 1));
-        EXPECT_EQ(std::bit_cast<std::uint32_t>(out), 0x3F800000u) << "format " << format;
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(convert_one(format, file_bytes)), 0x3F800000u)
+            << "format " << format;
     }
 }
 
 TEST(TraceSamples, ZeroSamplesLeaveTheOutputAsItWas) {
-    auto buffers = std::make_unique<sample_buffers>();
-    buffers->output[0] = 5.0F;
-    buffers->input[0] = 0x41;
+    const std::vector<std::uint8_t> in(8, 0x41);
     for (const int format : {format_ibm_float, format_int32, format_int16}) {
-        convert_trace_samples(format, 0, buffers->input, buffers->output);
-        EXPECT_EQ(buffers->output[0], 5.0F);
+        std::vector<std::uint8_t> out(8, 0x99);
+        convert_trace_samples(format, 0, in, out);
+        EXPECT_EQ(out, std::vector<std::uint8_t>(8, 0x99));
     }
 }
 
 // A full-capacity trace converts in every format, down to its last sample,
 // and writes nothing beyond its count.
 TEST(TraceSamples, LargestTraceConvertsInEveryFormat) {
-    auto buffers = std::make_unique<sample_buffers>();
     const std::size_t n = sample_buffer_capacity;
     struct layout {
         int format;
-        std::vector<std::uint8_t> last;  // the last sample's bytes, value -118.625 or -118
-        float value;
+        std::vector<std::uint8_t> last;  // the last sample's bytes
+        std::uint32_t bits;              // -118.625 or -118
     };
     const layout layouts[] = {
-        {format_ibm_float, {0xC2, 0x76, 0xA0, 0x00}, -118.625F},
-        {format_int32, {0xFF, 0xFF, 0xFF, 0x8A}, -118.0F},
-        {format_int16, {0xFF, 0x8A}, -118.0F},
+        {format_ibm_float, {0xC2, 0x76, 0xA0, 0x00}, 0xC2ED4000},
+        {format_int32, {0xFF, 0xFF, 0xFF, 0x8A}, 0xC2EC0000},
+        {format_int16, {0xFF, 0x8A}, 0xC2EC0000},
     };
     for (const layout& l : layouts) {
         SCOPED_TRACE(l.format);
-        const std::size_t size = l.last.size();
-        std::fill(buffers->input.begin(), buffers->input.end(), std::uint8_t{0});
+        std::vector<std::uint8_t> in(n * l.last.size(), 0);
         std::copy(l.last.begin(), l.last.end(),
-                  buffers->input.begin() + static_cast<std::ptrdiff_t>((n - 1) * size));
-        std::fill(buffers->output.begin(), buffers->output.end(), 9.0F);
-        convert_trace_samples(l.format, n - 1, buffers->input, buffers->output);
-        EXPECT_EQ(buffers->output[n - 2], 0.0F);
-        EXPECT_EQ(buffers->output[n - 1], 9.0F);  // beyond the count: untouched
-        convert_trace_samples(l.format, n, buffers->input, buffers->output);
-        EXPECT_EQ(buffers->output[n - 1], l.value);
+                  in.end() - static_cast<std::ptrdiff_t>(l.last.size()));
+        std::vector<std::uint8_t> out(4 * n + 4, 0x99);
+        convert_trace_samples(l.format, n, in, out);
+        std::uint32_t last = 0;
+        std::memcpy(&last, &out[4 * (n - 1)], 4);
+        EXPECT_EQ(last, l.bits);
+        EXPECT_EQ(out[4 * n], 0x99);  // beyond the count: untouched
+        EXPECT_EQ(out[4 * (n - 2)], 0);
     }
 }
 
 TEST(TraceSamples, IbmBlockGivesTheSingleBytesLeastSignificantFirst) {
     const std::vector<std::uint8_t> in{0xC2, 0x76, 0xA0, 0x00, 0x42, 0x64, 0x00, 0x00};
-    float out[2] = {};
+    std::vector<std::uint8_t> out(8);
     convert_trace_samples(format_ibm_float, 2, in, out);
-    std::uint8_t file[8];
-    std::memcpy(file, out, 8);
-    const std::uint8_t expected[8] = {0x00, 0x40, 0xED, 0xC2, 0x00, 0x00, 0xC8, 0x42};
-    EXPECT_EQ(0, std::memcmp(file, expected, 8));
+    EXPECT_EQ(out, (std::vector<std::uint8_t>{0x00, 0x40, 0xED, 0xC2, 0x00, 0x00, 0xC8, 0x42}));
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "segy/reel_header.hpp"
 
-#include <array>
-
 #include "driver/console.hpp"
 #include "driver/file_io.hpp"
 #include "samples/sample_conversion.hpp"
@@ -27,12 +25,12 @@ reel_summary decode_reel_header(std::span<const std::uint8_t, reel_header_size> 
 }
 
 reel_header_result read_reel_header(console& con, input_file& input, reel_summary& reel) {
-    std::array<std::uint8_t, reel_header_size> bytes{};
-    if (read_bytes(input, bytes).count < bytes.size()) {
+    const read_outcome got = read_bytes(input, reel_header_size);
+    if (got.bytes.size() < reel_header_size) {
         print(con, "Corrupt data file\n");
         return reel_header_result::short_header;
     }
-    reel = decode_reel_header(bytes);
+    reel = decode_reel_header(got.bytes.first<reel_header_size>());
     return accept_reel_header(con, reel) ? reel_header_result::accepted
                                          : reel_header_result::refused_format;
 }

@@ -36,7 +36,8 @@ struct input_trace_header {
 };
 
 // Reads the next 240 bytes of the input into the header. Fewer than 240
-// bytes (with no error) is the end of the input.
+// bytes (with no error) is the end of the input; the header is then left
+// as it was.
 read_outcome read_trace_header(input_file& input, input_trace_header& header);
 
 // The big-endian 16-bit pattern at a byte offset.
