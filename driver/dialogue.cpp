@@ -72,6 +72,13 @@ step run_dialogue(console& con, conversion_settings& settings, reel_summary& ree
         return end_run(1);
     }
     place.input.fd = static_cast<int>(opened.count);
+    // A pipe, terminal or character device is no tape image on disk and
+    // might never end; a directory fails as a short reel header.
+    const file_identity input = identity_of_descriptor(place.input.fd);
+    if (!input.regular && !input.directory && !input.block_device) {
+        print(con, "%s is not a disk file\n", settings.input_name.data());
+        return end_run(1);
+    }
 
     switch (read_reel_header(con, place.input, reel)) {
         case reel_header_result::short_header:

@@ -11,6 +11,13 @@ namespace {
 // that one left behind by an interruption says what it is.
 constexpr const char* temporary_tag = ".tarnvik-converting";
 
+void close_input(placement& place) {
+    if (place.input.fd >= 0) {
+        close_descriptor(place.input.fd);
+        place.input.fd = -1;
+    }
+}
+
 void close_output(placement& place) {
     if (place.output_open) {
         close_descriptor(place.output.fd);
@@ -136,6 +143,15 @@ step write_out_traces(console& con, placement& place) {
 
 }  // namespace
 
+void close_files(placement& place) {
+    close_input(place);
+    if (place.in_place) {
+        discard_output(place, false);
+    } else {
+        close_output(place);
+    }
+}
+
 step open_output(console& con, const conversion_settings& settings, placement& place) {
     return settings.same_file ? open_in_place(con, settings, place)
                               : open_for_append(con, settings, place);
@@ -201,7 +217,7 @@ int finish_run(console& con, const conversion_settings& settings, placement& pla
         return written.status;
     }
     release(con);
-    close_descriptor(place.input.fd);
+    close_input(place);
 
     if (place.in_place) {
         int error = set_length(place.output.fd, place.write_position);

@@ -37,6 +37,10 @@ void complete_trace(placement& place);
 // Ends the run on a refused answer: in place, the temporary file is removed.
 [[nodiscard]] step end_on_refusal(placement& place);
 
+// Closes whatever is still open, as every end of a run does; an output in
+// append mode is left as the end found it.
+void close_files(placement& place);
+
 // Closes every file, gets the output onto disk, cuts it to the write
 // position (in place: puts it in the input's place) and gives the exit
 // status.

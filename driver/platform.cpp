@@ -21,6 +21,8 @@ file_identity identity_from(const struct stat& st) {
     id.device = static_cast<std::uint64_t>(st.st_dev);
     id.inode = static_cast<std::uint64_t>(st.st_ino);
     id.regular = S_ISREG(st.st_mode);
+    id.directory = S_ISDIR(st.st_mode);
+    id.block_device = S_ISBLK(st.st_mode);
     id.permissions = static_cast<unsigned>(st.st_mode & 07777);
     id.size = static_cast<std::int64_t>(st.st_size);
     id.owner = static_cast<std::uint32_t>(st.st_uid);
@@ -81,8 +83,23 @@ bool same_file(const file_identity& a, const file_identity& b) {
     return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
 }
 
+namespace {
+
+// Reads and writes wait for data again once the file is open.
+int made_blocking(int fd) {
+    if (fd >= 0) {
+        const int flags = fcntl(fd, F_GETFL);
+        if (flags >= 0) {
+            fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+        }
+    }
+    return fd;
+}
+
+}  // namespace
+
 io_result open_existing_for_reading(const char* name) {
-    const int fd = open(name, O_RDONLY | O_CLOEXEC);
+    const int fd = made_blocking(open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd >= 0) {
         posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
@@ -90,12 +107,12 @@ io_result open_existing_for_reading(const char* name) {
 }
 
 io_result open_for_appending(const char* name, bool& created) {
-    int fd = open(name, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = open(name, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0666);
     created = fd >= 0;
     if (fd < 0 && errno == EEXIST) {
-        fd = open(name, O_WRONLY | O_APPEND | O_CLOEXEC);
+        fd = open(name, O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
     }
-    return result_of(fd);
+    return result_of(made_blocking(fd));
 }
 
 io_result open_existing_for_writing(const char* name) {

@@ -22,6 +22,8 @@ struct file_identity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     bool regular = false;
+    bool directory = false;
+    bool block_device = false;
     unsigned permissions = 0;  // permission bits
     std::uint32_t owner = 0;
     std::uint32_t group = 0;
@@ -38,6 +40,8 @@ struct io_result {
     int error = 0;
 };
 
+// Opening never waits: a named pipe without a writer (or, for output,
+// without a reader) is opened at once or refused.
 io_result open_existing_for_reading(const char* name);
 // Creates the file when missing; `created` tells whether this call made it.
 io_result open_for_appending(const char* name, bool& created);

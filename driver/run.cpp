@@ -6,17 +6,26 @@
 
 namespace tarnvik {
 
-int run_conversion(run_state& run) {
+namespace {
+
+int run_steps(run_state& run) {
     if (const step s = run_dialogue(run.con, run.settings, run.reel, run.place); s.ends) {
-        release(run.con);
         return s.status;
     }
     position_first_trace(run.place);
     if (const step s = convert_traces(run); s.ends) {
-        release(run.con);
         return s.status;
     }
     return finish_run(run.con, run.settings, run.place);
+}
+
+}  // namespace
+
+int run_conversion(run_state& run) {
+    const int status = run_steps(run);
+    release(run.con);
+    close_files(run.place);
+    return status;
 }
 
 }  // namespace tarnvik

@@ -1,6 +1,7 @@
 #include "support/run_binary.hpp"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,6 +45,12 @@ run_result run_tarnvik(const fs::path& dir, const std::string& answers,
         if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(dir.c_str()) != 0) {
             _exit(127);
         }
+        if (options.user >= 0) {
+            const auto id = static_cast<unsigned>(options.user);
+            if (setgroups(0, nullptr) != 0 || setgid(id) != 0 || setuid(id) != 0) {
+                _exit(127);
+            }
+        }
         if (options.file_size_limit > 0) {
             // Writes past the limit then fail with an error instead of a signal.
             std::signal(SIGXFSZ, SIG_IGN);
@@ -65,6 +72,45 @@ run_result run_tarnvik(const fs::path& dir, const std::string& answers,
     result.out.assign(std::istreambuf_iterator<char>(out), std::istreambuf_iterator<char>());
     fs::remove_all(io_dir);
     return result;
+}
+
+int unprivileged_user() {
+    return geteuid() == 0 ? 65534 : -1;
+}
+
+stalled_run start_stalled(const fs::path& dir, const std::string& answers) {
+    const fs::path in_path = fs::path(dir).concat(".answers");
+    {
+        std::ofstream in(in_path, std::ios::binary);
+        in << answers;
+    }
+    int console[2] = {-1, -1};
+    if (pipe(console) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    const pid_t pid = fork();
+    if (pid < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (pid == 0) {
+        const int in = open(in_path.c_str(), O_RDONLY);
+        close(console[0]);
+        if (in < 0 || dup2(in, 0) < 0 || dup2(console[1], 1) < 0 || chdir(dir.c_str()) != 0) {
+            _exit(127);
+        }
+        execl(TARNVIK_BINARY, "tarnvik", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(console[1]);
+    return {pid, console[0]};
+}
+
+int kill_run(stalled_run& run) {
+    kill(run.pid, SIGKILL);
+    int wait_status = 0;
+    waitpid(run.pid, &wait_status, 0);
+    close(run.console);
+    return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
 }
 
 scratch_dir::scratch_dir() {

@@ -15,7 +15,13 @@ struct run_options {
     std::uint64_t file_size_limit = 0;
     // Standard output is a pipe whose reader has gone.
     bool console_closed = false;
+    // Run as this user and group instead (only when the tests run as root).
+    int user = -1;
 };
+
+// The unprivileged user for tests of permissions; -1 when the tests do not
+// run as root (and so are unprivileged already).
+int unprivileged_user();
 
 struct run_result {
     int status = 0;  // the exit status; 128 + the signal for a killed process
@@ -24,6 +30,16 @@ struct run_result {
 
 run_result run_tarnvik(const std::filesystem::path& dir, const std::string& answers,
                        const run_options& options = {});
+
+// A run left going: its standard output is a pipe that nobody reads, so
+// the program stops once the pipe is full, part way through a conversion.
+struct stalled_run {
+    int pid = -1;
+    int console = -1;  // the pipe's reading end, kept open
+};
+stalled_run start_stalled(const std::filesystem::path& dir, const std::string& answers);
+// Kills the run and returns how it ended (128 + the signal).
+int kill_run(stalled_run& run);
 
 // A fresh directory, removed with everything in it at the end of the test.
 class scratch_dir {
