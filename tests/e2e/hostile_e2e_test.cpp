@@ -252,16 +252,25 @@ TEST(Faults, DiskFullAtTheFinalWriteOut) {
 }
 
 TEST(Faults, DiskFullAtTheFirstTrace) {
-    scratch_dir dir;
-    write_file(dir / "in.sgy", small_input(3));
-    run_options options;
-    options.file_size_limit = 100;
-    // The limit holds for the console file too, so only the status and the
-    // output are looked at.
-    const run_result run =
-        run_tarnvik(dir.path(), "\nin.sgy\n0\n\nout.varn\nn\nn\nn\n0\n", options);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(fs::file_size(dir / "out.varn"), 0u);
+    for (const bool in_place : {false, true}) {
+        SCOPED_TRACE(in_place);
+        scratch_dir dir;
+        write_file(dir / "in.sgy", small_input(3));
+        run_options options;
+        options.file_size_limit = 100;
+        // The limit holds for the console file too, so only the status and
+        // the files are looked at.
+        const std::string output = in_place ? "in.sgy\ny" : "out.varn";
+        const run_result run =
+            run_tarnvik(dir.path(), "\nin.sgy\n0\n\n" + output + "\nn\nn\nn\n0\n", options);
+        EXPECT_EQ(run.status, 1);
+        if (in_place) {
+            EXPECT_EQ(read_file(dir / "in.sgy"), small_input(3));
+            EXPECT_EQ(files_in(dir.path()), std::vector<std::string>{"in.sgy"});
+        } else {
+            EXPECT_EQ(fs::file_size(dir / "out.varn"), 0u);
+        }
+    }
 }
 
 TEST(DamagedFiles, SampleCountsThatCannotBeRead) {
