@@ -111,8 +111,8 @@ void release_up_to(console& con, std::int64_t mark) {
 
 void clear_console(console& con) {
     if (con.out_is_terminal) {
-        // Cursor home, then erase the whole screen.
-        print(con, "\x1b[H\x1b[2J");
+        release(con);
+        clear_terminal(con.out);
     }
 }
 

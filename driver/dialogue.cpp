@@ -33,7 +33,7 @@ step read_file_name(console& con, std::span<char> name, placement& place) {
         return end_without_answers(con, place);
     }
     if (line.cut) {
-        print(con, "\nFile name too long: at most %zu bytes.\n", name.size() - 1);
+        print(con, "\nFile name too long: at most %d bytes.\n", static_cast<int>(name.size() - 1));
         return end_run(1);
     }
     if (line.has_nul) {

@@ -19,6 +19,6 @@ int main() {
     run.con.in = stdin;
     run.con.out = stdout;
     run.con.out_is_terminal = tarnvik::is_terminal(stdout);
-    tarnvik::survive_lost_console();
+    tarnvik::prepare_console(stdin, stdout);
     return tarnvik::run_conversion(run);
 }

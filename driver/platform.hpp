@@ -9,9 +9,14 @@ namespace tarnvik {
 
 bool is_terminal(std::FILE* stream);
 
-// A console that goes away (a closed pipe) must not end a conversion half
-// way: writes to it then fail quietly instead.
-void survive_lost_console();
+// Clears the screen of the terminal that `out` shows, by the system's own
+// means and without a shell.
+void clear_terminal(std::FILE* out);
+
+// Readies the console streams: answers and text pass as bytes, unchanged,
+// and a console that goes away (a closed pipe) does not end a conversion
+// half way; writes to it then fail quietly.
+void prepare_console(std::FILE* in, std::FILE* out);
 
 // Milliseconds of a clock that never goes back.
 std::int64_t monotonic_milliseconds();
@@ -68,6 +73,7 @@ io_result create_file_beside(const char* target, const char* tag, const file_ide
 // durable.
 int replace_file(const char* replacement, const char* target);
 
+// The reason for a system error number, worded the same on every system.
 const char* error_text(int error);
 
 }  // namespace tarnvik

@@ -133,7 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fs::remove_all(entry.path());
     }
     const bool in_place = (data[0] & 1) != 0;
-    const std::size_t answer_size = std::min<std::size_t>(size - 3, static_cast<std::size_t>(data[1] << 8 | data[2]));
+    const std::size_t answer_size =
+        std::min<std::size_t>(size - 3, static_cast<std::size_t>(data[1] << 8 | data[2]));
     answer_lines fuzzed;
     fuzzed.lines.emplace_back();
     for (std::size_t i = 3; i < 3 + answer_size; ++i) {

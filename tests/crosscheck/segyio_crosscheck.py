@@ -4,9 +4,12 @@ output trace, header words and samples, against python3-segyio's own
 decoding of the input.
 
 Usage: segyio_crosscheck.py TARNVIK DATA_DIR
+The environment variable TARNVIK_COMMAND, when set, is the command to run
+instead (for instance the Windows build under Wine).
 Exits 77 (skipped) when segyio is not installed, unless CI is set.
 """
 import os
+import shlex
 import shutil
 import struct
 import subprocess
@@ -33,7 +36,8 @@ def fail(message):
 
 
 def convert(binary, workdir, name, answers):
-    result = subprocess.run([binary], cwd=workdir, input=answers.encode(),
+    command = shlex.split(os.environ.get("TARNVIK_COMMAND", "")) or [binary]
+    result = subprocess.run(command, cwd=workdir, input=answers.encode(),
                             stdout=subprocess.PIPE, check=False)
     return result.stdout.decode("latin-1"), result.returncode
 

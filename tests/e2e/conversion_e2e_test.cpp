@@ -297,7 +297,9 @@ TEST(Conversion, InPlaceReplacesTheInputWithItsConversion) {
         EXPECT_EQ(run.status, 0) << run.out;
         EXPECT_TRUE(run.out.find(same_file_warning + distance_prompt) != std::string::npos);
         EXPECT_EQ(read_file(dir / "in.sgy"), concat(expected));
-        EXPECT_EQ(fs::status(dir / "in.sgy").permissions(), permissions);
+        if (!testing_windows_build()) {  // Windows keeps no such permissions
+            EXPECT_EQ(fs::status(dir / "in.sgy").permissions(), permissions);
+        }
         EXPECT_EQ(files_in(dir.path()), std::vector<std::string>{"in.sgy"});
     }
 }
@@ -368,6 +370,9 @@ TEST(Conversion, NegativeSampleCountIsACorruptRead) {
 }
 
 TEST(Conversion, FullDeviceFailsAtTheFirstHeader) {
+    if (testing_windows_build()) {
+        GTEST_SKIP() << "no /dev/full on Windows";
+    }
     scratch_dir dir;
     write_file(dir / "in.sgy",
                segy_file({2, 4000, 1}, {make_trace(1, 2, 4000, ibm_samples(ibm_pair)),
@@ -381,6 +386,9 @@ TEST(Conversion, FullDeviceFailsAtTheFirstHeader) {
 // A disk filling up part way: the console ends at the trace that could not
 // be written, and the output keeps only whole traces.
 TEST(Conversion, DiskFullInTheMiddleReportsTheTraceItReached) {
+    if (testing_windows_build()) {
+        GTEST_SKIP() << "Wine does not show a per-process file size limit to the program";
+    }
     constexpr int samples = 1000;
     constexpr std::uint64_t trace_size = 240 + 4 * samples;
     std::vector<segy_trace> traces;

@@ -283,9 +283,14 @@ TEST(Dialogue, OutputNamingTheInputFileAsksForConfirmation) {
         const char* output;
         bool same;
     };
+    // A name that differs in letter case is another file where names are
+    // case-sensitive, and the same file on Windows.
     const name_case cases[] = {
-        {"in.sgy", true},   {"./in.sgy", true}, {"link.sgy", true},
-        {"hard.sgy", true}, {"IN.SGY", false},
+        {"in.sgy", true},
+        {"./in.sgy", true},
+        {"link.sgy", true},
+        {"hard.sgy", true},
+        {"IN.SGY", testing_windows_build()},
     };
     for (const name_case& c : cases) {
         SCOPED_TRACE(c.output);

@@ -9,13 +9,56 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace tarnvik::testing {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Replaces the child with the program under test.
+[[noreturn]] void exec_tarnvik() {
+    const char* command = std::getenv("TARNVIK_COMMAND");
+    if (command == nullptr || *command == '\0') {
+        execl(TARNVIK_BINARY, "tarnvik", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::vector<std::string> words;
+    std::string word;
+    for (const char* c = command;; ++c) {
+        if (*c == ' ' || *c == '\0') {
+            if (!word.empty()) {
+                words.push_back(word);
+                word.clear();
+            }
+            if (*c == '\0') {
+                break;
+            }
+        } else {
+            word += *c;
+        }
+    }
+    std::vector<char*> argv;
+    for (std::string& w : words) {
+        argv.push_back(w.data());
+    }
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+}  // namespace
+
+bool testing_windows_build() {
+    const char* command = std::getenv("TARNVIK_COMMAND");
+    return command != nullptr && std::strstr(command, ".exe") != nullptr;
+}
 
 run_result run_tarnvik(const fs::path& dir, const std::string& answers,
                        const run_options& options) {
@@ -57,8 +100,7 @@ run_result run_tarnvik(const fs::path& dir, const std::string& answers,
             const rlimit limit{options.file_size_limit, options.file_size_limit};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
-        execl(TARNVIK_BINARY, "tarnvik", static_cast<char*>(nullptr));
-        _exit(127);
+        exec_tarnvik();
     }
     if (options.console_closed) {
         close(lost_console[0]);
@@ -98,8 +140,7 @@ stalled_run start_stalled(const fs::path& dir, const std::string& answers) {
         if (in < 0 || dup2(in, 0) < 0 || dup2(console[1], 1) < 0 || chdir(dir.c_str()) != 0) {
             _exit(127);
         }
-        execl(TARNVIK_BINARY, "tarnvik", static_cast<char*>(nullptr));
-        _exit(127);
+        exec_tarnvik();
     }
     close(console[1]);
     return {pid, console[0]};

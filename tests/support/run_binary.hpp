@@ -28,8 +28,15 @@ struct run_result {
     std::string out;
 };
 
+// The program runs as built, or as the command the environment variable
+// TARNVIK_COMMAND gives (words split at blanks), such as the Windows build
+// under Wine.
 run_result run_tarnvik(const std::filesystem::path& dir, const std::string& answers,
                        const run_options& options = {});
+
+// True when the program under test is the Windows build: tests of what only
+// a POSIX system has (devices, named pipes, users, signals) skip then.
+bool testing_windows_build();
 
 // A run left going: its standard output is a pipe that nobody reads, so
 // the program stops once the pipe is full, part way through a conversion.

@@ -1,5 +1,3 @@
-#include "driver/platform.hpp"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+
+#include "driver/platform.hpp"
 
 namespace tarnvik {
 
@@ -53,7 +53,13 @@ bool is_terminal(std::FILE* stream) {
     return fd >= 0 && isatty(fd) == 1;
 }
 
-void survive_lost_console() {
+void clear_terminal(std::FILE* out) {
+    // Cursor home, then erase the whole screen.
+    std::fputs("\x1b[H\x1b[2J", out);
+    std::fflush(out);
+}
+
+void prepare_console(std::FILE*, std::FILE*) {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
@@ -217,10 +223,6 @@ int replace_file(const char* replacement, const char* target) {
         }
     }
     return 0;
-}
-
-const char* error_text(int error) {
-    return std::strerror(error);
 }
 
 }  // namespace tarnvik
