@@ -52,4 +52,13 @@ void encode_output_header(const output_trace_header& trace_out,
     }
 }
 
+void decode_output_header(std::span<const std::uint8_t, output_header_size> bytes,
+                          output_trace_header& trace_out) {
+    std::array<std::uint16_t, output_header_size / 2> words{};
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        words[i] = static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+    trace_out = std::bit_cast<output_trace_header>(words);
+}
+
 }  // namespace tarnvik

@@ -91,4 +91,8 @@ void finish_output_header(console& con, output_trace_header& trace_out);
 void encode_output_header(const output_trace_header& trace_out,
                           std::span<std::uint8_t, output_header_size> bytes);
 
+// A header read back from a file: the reverse of encode_output_header.
+void decode_output_header(std::span<const std::uint8_t, output_header_size> bytes,
+                          output_trace_header& trace_out);
+
 }  // namespace tarnvik

@@ -122,5 +122,24 @@ TEST(OutputHeader, StackedDataCodeOnlyForDataTypeTwo) {
     }
 }
 
+// Reading a header back gives every word from its two bytes, least
+// significant first, and writing it again gives the same bytes.
+TEST(OutputHeader, DecodingReadsEveryWordBack) {
+    header_bytes bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    }
+    output_trace_header trace_out{};
+    decode_output_header(bytes, trace_out);
+    EXPECT_EQ(trace_out.data_type_code, 0x0A03);
+    EXPECT_EQ(trace_out.ssn, (((182 * 7 + 3) & 0xFF) | (((183 * 7 + 3) & 0xFF) << 8)));
+    put_le(bytes, 118, header_marker_value);
+    decode_output_header(bytes, trace_out);
+    EXPECT_EQ(trace_out.header_marker, 0x55AA);
+    header_bytes again{};
+    encode_output_header(trace_out, again);
+    EXPECT_EQ(again, bytes);
+}
+
 }  // namespace
 }  // namespace tarnvik

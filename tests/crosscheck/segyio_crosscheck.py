@@ -3,12 +3,17 @@
 output trace, header words and samples, against python3-segyio's own
 decoding of the input.
 
-Usage: segyio_crosscheck.py TARNVIK DATA_DIR
+Usage: segyio_crosscheck.py TARNVIK DATA_DIR [TARNVIK_INSPECT]
+With the inspection tool named, its summary and header table of every
+converted file are checked against the file's traces as read here.
 The environment variable TARNVIK_COMMAND, when set, is the command to run
 instead (for instance the Windows build under Wine).
 Exits 77 (skipped) when segyio is not installed, unless CI is set.
 """
+import csv
+import io
 import os
+import re
 import shlex
 import shutil
 import struct
@@ -84,6 +89,56 @@ def ibm_in_range(word):
     return 34 <= exponent <= 96
 
 
+def signed(word):
+    return word - 0x10000 if word & 0x8000 else word
+
+
+# The header table's columns and the words they show.
+TABLE_WORDS = {
+    "data_type_code": (0, False), "channel_count": (1, False), "stacked_data_code": (2, False),
+    "field_record_number": (5, True), "field_trace_number": (7, True), "cdp_number": (11, True),
+    "cdp_trace_number": (13, True), "trace_type": (14, True), "vertical_sum_count": (15, True),
+    "horizontal_stack_count": (16, True), "source_receiver_distance": (18, True),
+    "distance_multiplier": (34, False), "delay_time": (54, True), "sample_count": (57, True),
+    "sample_interval": (58, False), "end_of_record_flag": (87, False), "ssn": (91, True),
+}
+
+
+def check_inspection(inspect, path, name, traces):
+    """The inspection tool's summary and table against the traces read here."""
+    summary = subprocess.run([inspect, path], stdout=subprocess.PIPE, check=False)
+    text = summary.stdout.decode()
+    if summary.returncode != 0 or "No problems found.\n" not in text:
+        fail(f"{name}: inspection ended with {summary.returncode}:\n{text}")
+        return
+    count = int(re.search(r"^Traces: +(\d+)$", text, re.M).group(1))
+    if count != len(traces):
+        fail(f"{name}: inspection counts {count} traces, not {len(traces)}")
+    values = np.concatenate([s for _, s in traces]).astype(np.float64)
+    shown = re.search(r"minimum (\S+), maximum (\S+), RMS (\S+)$", text, re.M)
+    expected = (values.min(), values.max(), np.sqrt(np.mean(values * values)))
+    for label, got, want in zip(("minimum", "maximum", "RMS"), shown.groups(), expected):
+        if not np.isclose(float(got), want, rtol=1e-6, atol=0):
+            fail(f"{name}: inspection shows {label} {got}, the samples give {want!r}")
+
+    table = subprocess.run([inspect, "--headers", path], stdout=subprocess.PIPE, check=False)
+    rows = list(csv.DictReader(io.StringIO(table.stdout.decode())))
+    if table.returncode != 0 or len(rows) != len(traces):
+        fail(f"{name}: header table of {len(rows)} rows, status {table.returncode}")
+        return
+    offset = 0
+    for i, (row, (words, samples)) in enumerate(zip(rows, traces)):
+        expected_row = {"trace": i + 1, "byte_offset": offset, "header_marker": f"0x{words[59]:04X}"}
+        for column, (word, is_signed) in TABLE_WORDS.items():
+            expected_row[column] = signed(words[word]) if is_signed else words[word]
+        for column, want in expected_row.items():
+            if row[column] != str(want):
+                fail(f"{name} trace {i + 1}: {column} is {row[column]}, expected {want}")
+        if words[34] and not np.isclose(float(row["distance"]), signed(words[18]) / words[34]):
+            fail(f"{name} trace {i + 1}: distance {row['distance']}")
+        offset += 240 + 4 * len(samples)
+
+
 def crosscheck(binary, source, data_type=1, ssn=1):
     name = os.path.basename(source)
     work = tempfile.mkdtemp(prefix="tarnvik-crosscheck-")
@@ -148,6 +203,8 @@ def crosscheck(binary, source, data_type=1, ssn=1):
                     if samples[k].view(np.uint32) != reference[k].view(np.uint32):
                         fail(f"{name} trace {i} sample {k}: {samples[k]!r} != {reference[k]!r}")
                         break
+        if INSPECT:
+            check_inspection(INSPECT, os.path.join(work, "out.varn"), name, traces)
         if console.count(" Normalizing value = 1.000000\n") != len(traces):
             fail(f"{name}: one progress line a trace expected")
         print(f"{name}: {len(traces)} traces, {compared} samples agree")
@@ -197,8 +254,14 @@ def write_ibm_file(path, values):
         raw.write(struct.pack(">h", 6))
 
 
+INSPECT = None
+
+
 def main():
+    global INSPECT
     binary, data_dir = os.path.abspath(sys.argv[1]), sys.argv[2]
+    if len(sys.argv) > 3:
+        INSPECT = os.path.abspath(sys.argv[3])
     for fixture in ("small.sgy", "small-ps.sgy", "tiny.sgy"):
         crosscheck(binary, os.path.join(data_dir, fixture))
 

@@ -116,6 +116,53 @@ run_result run_tarnvik(const fs::path& dir, const std::string& answers,
     return result;
 }
 
+namespace {
+
+std::string read_text(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+program_result run_program(const fs::path& dir, const std::string& program,
+                           const std::vector<std::string>& arguments) {
+    const fs::path io_dir = fs::path(dir).concat(".io");
+    fs::create_directories(io_dir);
+    const fs::path out_path = io_dir / "out";
+    const fs::path err_path = io_dir / "err";
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (pid == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+            dup2(err, 2) < 0 || chdir(dir.c_str()) != 0) {
+            _exit(127);
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int wait_status = 0;
+    waitpid(pid, &wait_status, 0);
+    program_result result;
+    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+    result.out = read_text(out_path);
+    result.err = read_text(err_path);
+    fs::remove_all(io_dir);
+    return result;
+}
+
 int unprivileged_user() {
     return geteuid() == 0 ? 65534 : -1;
 }

@@ -38,6 +38,16 @@ run_result run_tarnvik(const std::filesystem::path& dir, const std::string& answ
 // a POSIX system has (devices, named pipes, users, signals) skip then.
 bool testing_windows_build();
 
+// A program run with arguments in `dir`, with no standard input, capturing
+// what it prints on standard output and on standard error.
+struct program_result {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+program_result run_program(const std::filesystem::path& dir, const std::string& program,
+                           const std::vector<std::string>& arguments);
+
 // A run left going: its standard output is a pipe that nobody reads, so
 // the program stops once the pipe is full, part way through a conversion.
 struct stalled_run {
