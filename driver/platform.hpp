@@ -73,6 +73,11 @@ io_result create_file_beside(const char* target, const char* tag, const file_ide
 // durable.
 int replace_file(const char* replacement, const char* target);
 
+// Copies `text` into `out` (of `size` bytes) after `used` bytes, keeping
+// it terminated; false when it does not fit. Paths are put together with
+// it on every system.
+bool append_text(char* out, std::size_t size, std::size_t& used, const char* text);
+
 // The reason for a system error number, worded the same on every system.
 const char* error_text(int error);
 

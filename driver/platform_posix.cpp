@@ -34,18 +34,6 @@ io_result result_of(std::int64_t value) {
     return value < 0 ? io_result{-1, errno} : io_result{value, 0};
 }
 
-// Copies `text` into `out` (of `size` bytes) after `used` bytes; false when
-// it does not fit.
-bool append_text(char* out, std::size_t size, std::size_t& used, const char* text) {
-    const std::size_t length = std::strlen(text);
-    if (used + length >= size) {
-        return false;
-    }
-    std::memcpy(out + used, text, length + 1);
-    used += length;
-    return true;
-}
-
 }  // namespace
 
 bool is_terminal(std::FILE* stream) {

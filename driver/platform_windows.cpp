@@ -88,16 +88,6 @@ io_result open_handle(const char* name, DWORD access, DWORD disposition, DWORD f
     return {fd, 0};
 }
 
-bool append_text(char* out, std::size_t size, std::size_t& used, const char* text) {
-    const std::size_t length = std::strlen(text);
-    if (used + length >= size) {
-        return false;
-    }
-    std::memcpy(out + used, text, length + 1);
-    used += length;
-    return true;
-}
-
 }  // namespace
 
 bool is_terminal(std::FILE* stream) {

@@ -1,9 +1,21 @@
+// What every system's platform file shares: putting paths together and the
+// wording of error reasons.
 #include <cerrno>
 #include <cstring>
 
 #include "driver/platform.hpp"
 
 namespace tarnvik {
+
+bool append_text(char* out, std::size_t size, std::size_t& used, const char* text) {
+    const std::size_t length = std::strlen(text);
+    if (used + length >= size) {
+        return false;
+    }
+    std::memcpy(out + used, text, length + 1);
+    used += length;
+    return true;
+}
 
 // The reasons a user can meet, in one wording on every system, so that the
 // console reads the same wherever the program runs.
