@@ -186,8 +186,6 @@ int finish(const options& chosen, inspection& run, bool stopped_for_output) {
 
 int inspect(const options& chosen, inspection& run) {
     const bool summary_mode = !chosen.headers && chosen.image == nullptr;
-    // The table needs the headers alone; the rest needs every sample.
-    run.reader.read_samples = summary_mode || chosen.image != nullptr;
     const int error = open_varn(run.reader, chosen.file);
     if (error != 0) {
         std::fprintf(stderr, "tarnvik-inspect: cannot read %s: %s\n", chosen.file,
@@ -201,7 +199,18 @@ int inspect(const options& chosen, inspection& run) {
         print_header_table_columns(stdout);
     }
     walk_step step;
-    while ((step = next_trace(run.reader, run.trace, run.problems)) == walk_step::trace) {
+    for (;;) {
+        // The summary needs every sample and the picture those of its
+        // traces; the table and the traces outside the picture need only
+        // the headers, so the walk passes over their samples.
+        const std::int64_t next = run.reader.traces_seen + 1;
+        run.reader.read_samples =
+            summary_mode ||
+            (chosen.image != nullptr && next >= chosen.first_trace && next <= chosen.last_trace);
+        step = next_trace(run.reader, run.trace, run.problems);
+        if (step != walk_step::trace) {
+            break;
+        }
         add_to_summary(run.trace, run.summary);
         const bool chosen_trace =
             run.trace.number >= chosen.first_trace && run.trace.number <= chosen.last_trace;

@@ -1,7 +1,10 @@
 #include "inspect/varn_reader.hpp"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -22,25 +25,25 @@ void note_problem(problem_log& problems, const char* format, ...) {
 }
 
 int open_varn(varn_reader& reader, const char* name) {
-    reader.file = std::fopen(name, "rb");
-    if (reader.file == nullptr) {
+    reader.fd = open(name, O_RDONLY | O_CLOEXEC);
+    if (reader.fd < 0) {
         return errno;
     }
     struct stat st {};
-    if (fstat(fileno(reader.file), &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int error = S_ISREG(st.st_mode) ? errno : ENODEV;
+    const int error = fstat(reader.fd, &st) != 0 ? errno : !S_ISREG(st.st_mode) ? ENODEV : 0;
+    if (error != 0) {
         close_varn(reader);
         return error;
     }
     reader.size = static_cast<std::int64_t>(st.st_size);
-    std::setvbuf(reader.file, reader.stream_buffer.data(), _IOFBF, reader.stream_buffer.size());
+    posix_fadvise(reader.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return 0;
 }
 
 void close_varn(varn_reader& reader) {
-    if (reader.file != nullptr) {
-        std::fclose(reader.file);
-        reader.file = nullptr;
+    if (reader.fd >= 0) {
+        close(reader.fd);
+        reader.fd = -1;
     }
 }
 
@@ -55,15 +58,43 @@ void decode_trace_samples(std::span<const std::uint8_t> bytes, std::span<float> 
 
 namespace {
 
-// Reads exactly `size` bytes; false when the system fails to (errno set).
-bool read_exactly(varn_reader& reader, std::uint8_t* into, std::size_t size) {
-    if (std::fread(into, 1, size, reader.file) == size) {
-        return true;
+// Reads `size` bytes at `offset` into `into`; false when the system fails
+// to (errno set). The walk has checked that the file holds them.
+bool read_at(const varn_reader& reader, std::int64_t offset, std::uint8_t* into, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = pread(reader.fd, into + done, size - done,
+                                  static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            if (got == 0) {
+                errno = EIO;  // the file shrank while it was read
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(got);
     }
-    if (!std::ferror(reader.file)) {
-        errno = EIO;  // the file shrank while it was read
+    return true;
+}
+
+// The `size` bytes at `offset`, through the block: read ahead by a whole
+// block when they are not in it already. Empty when the system fails.
+std::span<const std::uint8_t> bytes_at(varn_reader& reader, std::int64_t offset, std::size_t size) {
+    const std::int64_t block_end =
+        reader.block_offset + static_cast<std::int64_t>(reader.block_size);
+    if (offset < reader.block_offset || offset + static_cast<std::int64_t>(size) > block_end) {
+        const auto wanted = static_cast<std::size_t>(
+            std::min<std::int64_t>(reader.size - offset, reader_block_size));
+        reader.block_offset = offset;
+        reader.block_size = 0;
+        if (!read_at(reader, offset, reader.block.data(), wanted)) {
+            return {};
+        }
+        reader.block_size = wanted;
     }
-    return false;
+    return {reader.block.data() + (offset - reader.block_offset), size};
 }
 
 }  // namespace
@@ -79,7 +110,13 @@ walk_step next_trace(varn_reader& reader, varn_trace& trace, problem_log& proble
                      static_cast<long long>(remaining), static_cast<long long>(reader.position));
         return walk_step::stopped;
     }
-    if (!read_exactly(reader, reader.header_bytes.data(), output_header_size)) {
+    if (reader.read_samples) {
+        const auto bytes = bytes_at(reader, reader.position, output_header_size);
+        if (bytes.empty()) {
+            return walk_step::failed;
+        }
+        std::copy(bytes.begin(), bytes.end(), reader.header_bytes.begin());
+    } else if (!read_at(reader, reader.position, reader.header_bytes.data(), output_header_size)) {
         return walk_step::failed;
     }
     trace.number = number;
@@ -113,12 +150,13 @@ walk_step next_trace(varn_reader& reader, varn_trace& trace, problem_log& proble
         return walk_step::stopped;
     }
     if (reader.read_samples) {
-        if (!read_exactly(reader, reader.sample_bytes.data(),
-                          static_cast<std::size_t>(data_size))) {
+        const auto bytes = bytes_at(reader, trace.offset + std::int64_t{output_header_size},
+                                    static_cast<std::size_t>(data_size));
+        if (bytes.empty() && data_size > 0) {
             return walk_step::failed;
         }
         const std::span<float> samples(reader.samples.data(), count);
-        decode_trace_samples(reader.sample_bytes, samples);
+        decode_trace_samples(bytes, samples);
         std::size_t first_bad = count;
         for (std::size_t i = count; i-- > 0;) {
             if (!std::isfinite(samples[i])) {
@@ -134,8 +172,6 @@ walk_step next_trace(varn_reader& reader, varn_trace& trace, problem_log& proble
                          static_cast<long long>(trace.non_finite_count), first_bad + 1);
         }
         trace.samples = samples;
-    } else if (data_size > 0 && fseeko(reader.file, static_cast<off_t>(data_size), SEEK_CUR) != 0) {
-        return walk_step::failed;
     }
     reader.position += static_cast<std::int64_t>(output_header_size) + data_size;
     reader.traces_seen = number;

@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <span>
 
 #include "samples/sample_conversion.hpp"
@@ -38,17 +37,25 @@ struct varn_trace {
     std::int64_t non_finite_count = 0;  // of the samples read
 };
 
+inline constexpr std::size_t reader_block_size = 1 << 20;
+
+// Traces whose samples are read come through a large block read ahead;
+// headers alone are read one by one, so that a walk over headers does not
+// read the samples it passes over.
 struct varn_reader {
-    std::FILE* file = nullptr;
+    int fd = -1;
     std::int64_t size = 0;         // of the whole file
     std::int64_t position = 0;     // of the next trace
     std::int64_t traces_seen = 0;  // traces handed out so far
     bool read_samples = true;
+    std::array<std::uint8_t, reader_block_size> block{};
+    std::int64_t block_offset = 0;  // file offset of block[0]
+    std::size_t block_size = 0;     // bytes in the block
     std::array<std::uint8_t, output_header_size> header_bytes{};
-    std::array<std::uint8_t, sample_buffer_capacity * output_sample_size> sample_bytes{};
     std::array<float, sample_buffer_capacity> samples{};
-    std::array<char, 1 << 20> stream_buffer{};  // large reads, whatever the stream's default
 };
+static_assert(output_header_size + sample_buffer_capacity * output_sample_size <=
+              reader_block_size);
 
 enum class walk_step {
     trace,    // the next trace is in hand
