@@ -42,8 +42,8 @@ stats() { sort -g | awk '{ v[NR] = $1 } END { m = (NR % 2) ? v[(NR + 1) / 2] : (
 
 printf '%-12s %-8s %8s %8s %8s %8s %8s %8s %9s %9s\n' input tool median fastest \
   "med/cp" "fast/cp" "med/dd" "fast/dd" "med/peer" "fast/peer"
-for spec in "ibm-1000:1:1000" "ibm-6000:1:6000" "int16-1000:3:1000"; do
-  IFS=: read -r name format samples <<< "$spec"
+for input_kind in "ibm-1000:1:1000" "ibm-6000:1:6000" "int16-1000:3:1000"; do
+  IFS=: read -r name format samples <<< "$input_kind"
   input="$name-${size}MiB.sgy"
   [ -f "$input" ] || "$build/make-segy" "$input" --format "$format" --samples "$samples" --mib "$size"
   printf '\n%s\n0\n\nout.varn\nn\nn\nn\n1\n' "$(basename "$input")" > answers

@@ -237,11 +237,11 @@ def write_integer_file(path, fmt, values, interval=2000, channels=12):
 
 def write_ibm_file(path, values):
     """An IBM float file written by segyio itself, from single values."""
-    spec = segyio.spec()
-    spec.format = 1
-    spec.samples = list(range(values.shape[1]))
-    spec.tracecount = values.shape[0]
-    with segyio.create(path, spec) as f:
+    layout = segyio.spec()
+    layout.format = 1
+    layout.samples = list(range(values.shape[1]))
+    layout.tracecount = values.shape[0]
+    with segyio.create(path, layout) as f:
         f.bin.update(hdt=4000, hns=values.shape[1], tsort=0)
         for i in range(values.shape[0]):
             f.header[i] = {TF.TRACE_SAMPLE_COUNT: values.shape[1],

@@ -53,6 +53,31 @@ namespace {
     _exit(127);
 }
 
+void write_text(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string read_text(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+pid_t fork_child() {
+    const pid_t pid = fork();
+    if (pid < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    return pid;
+}
+
+// Waits for the child: its exit status, or 128 + the signal that ended it.
+int wait_for(pid_t pid) {
+    int wait_status = 0;
+    waitpid(pid, &wait_status, 0);
+    return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+}
+
 }  // namespace
 
 bool testing_windows_build() {
@@ -66,18 +91,12 @@ run_result run_tarnvik(const fs::path& dir, const std::string& answers,
     fs::create_directories(io_dir);
     const fs::path in_path = io_dir / "answers";
     const fs::path out_path = io_dir / "console";
-    {
-        std::ofstream in(in_path, std::ios::binary);
-        in << answers;
-    }
+    write_text(in_path, answers);
     int lost_console[2] = {-1, -1};
     if (options.console_closed && pipe(lost_console) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    const pid_t pid = fork();
-    if (pid < 0) {
-        throw std::runtime_error("fork failed");
-    }
+    const pid_t pid = fork_child();
     if (pid == 0) {
         const int in = open(in_path.c_str(), O_RDONLY);
         int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -106,24 +125,12 @@ run_result run_tarnvik(const fs::path& dir, const std::string& answers,
         close(lost_console[0]);
         close(lost_console[1]);
     }
-    int wait_status = 0;
-    waitpid(pid, &wait_status, 0);
     run_result result;
-    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
-    std::ifstream out(out_path, std::ios::binary);
-    result.out.assign(std::istreambuf_iterator<char>(out), std::istreambuf_iterator<char>());
+    result.status = wait_for(pid);
+    result.out = read_text(out_path);
     fs::remove_all(io_dir);
     return result;
 }
-
-namespace {
-
-std::string read_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace
 
 program_result run_program(const fs::path& dir, const std::string& program,
                            const std::vector<std::string>& arguments) {
@@ -138,10 +145,7 @@ program_result run_program(const fs::path& dir, const std::string& program,
         argv.push_back(word.data());
     }
     argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0) {
-        throw std::runtime_error("fork failed");
-    }
+    const pid_t pid = fork_child();
     if (pid == 0) {
         const int in = open("/dev/null", O_RDONLY);
         const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -153,10 +157,8 @@ program_result run_program(const fs::path& dir, const std::string& program,
         execv(argv[0], argv.data());
         _exit(127);
     }
-    int wait_status = 0;
-    waitpid(pid, &wait_status, 0);
     program_result result;
-    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+    result.status = wait_for(pid);
     result.out = read_text(out_path);
     result.err = read_text(err_path);
     fs::remove_all(io_dir);
@@ -169,18 +171,12 @@ int unprivileged_user() {
 
 stalled_run start_stalled(const fs::path& dir, const std::string& answers) {
     const fs::path in_path = fs::path(dir).concat(".answers");
-    {
-        std::ofstream in(in_path, std::ios::binary);
-        in << answers;
-    }
+    write_text(in_path, answers);
     int console[2] = {-1, -1};
     if (pipe(console) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    const pid_t pid = fork();
-    if (pid < 0) {
-        throw std::runtime_error("fork failed");
-    }
+    const pid_t pid = fork_child();
     if (pid == 0) {
         const int in = open(in_path.c_str(), O_RDONLY);
         close(console[0]);
@@ -195,10 +191,9 @@ stalled_run start_stalled(const fs::path& dir, const std::string& answers) {
 
 int kill_run(stalled_run& run) {
     kill(run.pid, SIGKILL);
-    int wait_status = 0;
-    waitpid(run.pid, &wait_status, 0);
+    const int status = wait_for(run.pid);
     close(run.console);
-    return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+    return status;
 }
 
 scratch_dir::scratch_dir() {
